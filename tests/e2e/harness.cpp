@@ -1,0 +1,195 @@
+#include "harness.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+Bytes MakeHeader(const std::map<int, Row>& rows) {
+  Bytes header(512, '\0');
+  header[0] = '\x56';
+  header[1] = '\x61';
+  header[2] = '\xAA';
+  header[3] = '\x55';
+  for (const auto& [index, row] : rows) {
+    const std::size_t at = 4 + 4 * static_cast<std::size_t>(index);
+    header[at] = static_cast<char>(row.start & 0xFF);
+    header[at + 1] = static_cast<char>(row.start >> 8);
+    header[at + 2] = static_cast<char>(row.length & 0xFF);
+    header[at + 3] = static_cast<char>(row.length >> 8);
+  }
+  return header;
+}
+
+Bytes MakeContainer(const std::map<int, Row>& rows, std::uint32_t dataSectors) {
+  Bytes container = MakeHeader(rows);
+  container.reserve(512 + 512 * static_cast<std::size_t>(dataSectors));
+  for (std::uint32_t sector = 1; sector <= dataSectors; ++sector) {
+    // The sector number in every 4-byte word, plus a running byte: no two sectors are alike.
+    for (std::uint32_t i = 0; i < 512; i += 4) {
+      container += static_cast<char>(sector & 0xFF);
+      container += static_cast<char>(sector >> 8);
+      container += static_cast<char>(sector >> 16);
+      container += static_cast<char>(i >> 2);
+    }
+  }
+  return container;
+}
+
+Bytes MemberBytes(const Bytes& container, Row row) {
+  const std::size_t offset = std::size_t{row.start} * 512;
+  const std::size_t size = std::size_t{row.length} * 512;
+  if (offset >= container.size()) {
+    return {};
+  }
+  return container.substr(offset, size);
+}
+
+std::string MakeTempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/ulmor-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  return pattern;
+}
+
+void RemoveTree(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) {
+    return;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    chmod(path.c_str(), 0700);
+    for (const std::string& name : ListDir(path)) {
+      RemoveTree(path + "/" + name);
+    }
+    rmdir(path.c_str());
+  } else {
+    unlink(path.c_str());
+  }
+}
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
+}
+
+std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+        names.emplace_back(entry->d_name);
+      }
+    }
+    closedir(dir);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args) {
+  // The run's own files sit beside the working directory, never inside it.
+  const std::string outputPath = dir + ".stdout";
+  const std::string sleepLog = dir + ".pauses";
+  unlink(sleepLog.c_str());
+
+  std::vector<std::string> argv = tool.command;
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<std::string> env = tool.env;
+  if (tool.probed) {
+    env.push_back("LD_PRELOAD=" + std::string(SLEEP_PROBE_PATH));
+    env.push_back("ULMOR_TEST_SLEEP_LOG=" + sleepLog);
+  }
+
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int in = open("/dev/null", O_RDONLY);
+    if (out == -1 || in == -1 || dup2(out, 1) == -1 || dup2(in, 0) == -1 ||
+        chdir(dir.c_str()) == -1) {
+      _exit(126);
+    }
+    close(out);
+    close(in);
+    for (const std::string& entry : env) {
+      putenv(const_cast<char*>(entry.c_str()));
+    }
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) {
+      pointers.push_back(arg.data());
+    }
+    pointers.push_back(nullptr);
+    execv(pointers[0], pointers.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  RunResult result;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  result.output = ReadBytes(outputPath);
+  unlink(outputPath.c_str());
+  std::istringstream pauses(ReadBytes(sleepLog));
+  long ms;
+  long held;
+  while (pauses >> ms >> held) {
+    result.pauses.push_back(ms);
+    result.outputAtPause.push_back(held);
+  }
+  unlink(sleepLog.c_str());
+  return result;
+}
+
+bool OutputMatches(const std::string& expected, const std::string& module, const Bytes& actual) {
+  std::string pattern = expected;
+  for (std::size_t at; (at = pattern.find("{module}")) != std::string::npos;) {
+    pattern.replace(at, 8, module);
+  }
+  std::size_t a = 0;
+  for (std::size_t p = 0; p < pattern.size();) {
+    if (pattern.compare(p, 6, "{addr}") == 0) {
+      for (int digit = 0; digit < 8; ++digit, ++a) {
+        if (a >= actual.size() || !std::isxdigit(static_cast<unsigned char>(actual[a])) ||
+            std::islower(static_cast<unsigned char>(actual[a]))) {
+          return false;
+        }
+      }
+      p += 6;
+    } else {
+      if (a >= actual.size() || actual[a] != pattern[p]) {
+        return false;
+      }
+      ++a;
+      ++p;
+    }
+  }
+  return a == actual.size();
+}

@@ -1,0 +1,60 @@
+// Runs the built tool on fixture containers made in a temporary directory and reads back what it
+// did: its standard output, exit status, pauses and files.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+using Bytes = std::string;
+
+// One row of a container's table, in sectors.
+struct Row {
+  std::uint16_t start;
+  std::uint16_t length;
+};
+
+// A 512-byte header with the right signature and the given rows, by index.
+Bytes MakeHeader(const std::map<int, Row>& rows);
+// A header followed by `dataSectors` sectors of recognisable bytes, so that every sector of a
+// container differs from every other.
+Bytes MakeContainer(const std::map<int, Row>& rows, std::uint32_t dataSectors);
+
+// What a member file holds after a run: the bytes its row covers, cut where the container ends.
+Bytes MemberBytes(const Bytes& container, Row row);
+
+std::string MakeTempDir();
+void RemoveTree(const std::string& path);
+bool Exists(const std::string& path);
+Bytes ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const Bytes& bytes);
+// The names of the entries of a directory, sorted.
+std::vector<std::string> ListDir(const std::string& path);
+
+// How to start the tool under test.
+struct Tool {
+  std::vector<std::string> command;  // program and leading arguments
+  std::vector<std::string> env;      // added NAME=value entries
+  std::string module;                // the module name its I/O failure report shows
+  // Whether the sleep probe is preloaded, so pauses are recorded rather than slept.
+  bool probed = false;
+};
+
+struct RunResult {
+  int status = -1;           // exit status, or 128 + signal
+  Bytes output;              // standard output, byte for byte
+  std::vector<long> pauses;  // milliseconds of each pause (probed tools only)
+  // Bytes standard output held when each pause began (probed tools only).
+  std::vector<long> outputAtPause;
+  double seconds = 0;  // wall time of the whole run
+};
+
+// Runs the tool in `dir` as working directory, standard output to a file and standard input
+// from /dev/null.
+RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args);
+
+// True when `actual` matches `expected`, where "{module}" stands for the tool's module name and
+// "{addr}" for eight upper-case hexadecimal digits.
+bool OutputMatches(const std::string& expected, const std::string& module, const Bytes& actual);
