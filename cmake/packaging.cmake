@@ -1,0 +1,37 @@
+# Install rules and packages.
+#
+# Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor and P/share/man/man1/ulmor.1,
+# and `cpack -G DEB` in the build directory gives a Debian package of the same files under /usr.
+# Windows: the program and the README sit side by side at the top of a ZIP, since a man page
+# means nothing there.
+
+if(WIN32)
+  install(TARGETS ulmor RUNTIME DESTINATION .)
+  install(FILES README.md DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+else()
+  include(GNUInstallDirs)
+  install(TARGETS ulmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES doc/ulmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(CPACK_GENERATOR DEB)
+endif()
+
+set(CPACK_PACKAGE_NAME ulmor)
+set(CPACK_PACKAGE_VENDOR "ulmor maintainers")
+set(CPACK_PACKAGE_CONTACT "ulmor maintainers <maintainers@users.noreply.c-seed-6515d2ee.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "unpack the members of a container file into a directory")
+set(CPACK_PACKAGE_DESCRIPTION
+    "ulmor reads a container file, a 512-byte header with a table of up to 127 members \
+followed by their data, and writes every member into a directory as a file named after its \
+row, 000.bin to 126.bin. It prints one line for each member it writes.")
+set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
+set(CPACK_STRIP_FILES ON)
+
+# ulmor_1.0.0_amd64.deb, the name Debian's own tools would give it.
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Depends is worked out from the binary itself (dpkg-shlibdeps, in dpkg-dev).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+
+include(CPack)

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# `cpack -G DEB` makes a Debian package with proper fields that holds the program and the man
+# page under /usr, and the packaged program runs.
+# Usage: deb.sh CPACK BUILD_DIR VERSION
+set -euo pipefail
+source "$(dirname "$0")/require.sh"
+cpack=$1
+build=$2
+version=$3
+
+require dpkg-deb
+require dpkg-shlibdeps
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+# Packaged into a directory of its own, so that a package left in the build directory by hand
+# can neither stand in for this one nor be overwritten by it.
+"$cpack" -G DEB -B "$out" --config "$build/CPackConfig.cmake" >"$out/cpack.log" 2>&1 ||
+  { cat "$out/cpack.log"; exit 1; }
+deb=$out/ulmor_${version}_$(dpkg --print-architecture).deb
+if [ ! -f "$deb" ]; then
+  echo "no $(basename "$deb") made:"
+  ls "$out"
+  exit 1
+fi
+
+status=0
+field() {
+  local name=$1 expected=$2 actual
+  actual=$(dpkg-deb -f "$deb" "$name")
+  if [[ "$actual" != $expected ]]; then
+    echo "$name: '$actual', expected '$expected'"
+    status=1
+  fi
+}
+field Package ulmor
+field Version "$version"
+field Architecture "$(dpkg --print-architecture)"
+field Maintainer '?*<?*@?*>'
+field Section utils
+field Depends '*libc6*'
+# A one-line summary, then an extended description.
+field Description $'unpack the members of a container file into a directory\n ulmor reads *'
+
+files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6, $1 }' | LC_ALL=C sort)
+expected=$'./usr/bin/ulmor -rwxr-xr-x\n./usr/share/man/man1/ulmor.1 -rw-r--r--'
+if [ "$files" != "$expected" ]; then
+  printf 'the package holds:\n%s\nexpected:\n%s\n' "$files" "$expected"
+  status=1
+fi
+
+# The packaged program is stripped, so it cannot be compared with the build's: run it instead.
+dpkg-deb -x "$deb" "$out/root"
+usage=$("$out/root/usr/bin/ulmor" | od -c) || { echo "the packaged ulmor failed"; status=1; }
+if [ "$usage" != "$(printf 'skladnia: ulmor <uq_file> <out_dir>\r\n' | od -c)" ]; then
+  echo "the packaged ulmor does not print the usage line:"
+  echo "$usage"
+  status=1
+fi
+exit $status
