@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 
 // The start of the executable's image, placed by the linker; report offsets count from here.
+// NOLINTNEXTLINE(bugprone-reserved-identifier,readability-identifier-naming): the linker names it.
 extern "C" char __executable_start;
 
 namespace {
