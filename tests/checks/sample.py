@@ -13,9 +13,9 @@ from pathlib import Path
 
 
 def load_maker(path):
-    spec = importlib.util.spec_from_file_location("make_sample", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location("make_sample", path)
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
