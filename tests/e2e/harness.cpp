@@ -121,10 +121,13 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
   unlink(sleepLog.c_str());
 
   std::vector<std::string> argv = tool.command;
-  argv.insert(argv.end(), args.begin(), args.end());
+  const std::vector<std::string> passed = tool.arguments ? tool.arguments(args) : args;
+  argv.insert(argv.end(), passed.begin(), passed.end());
   std::vector<std::string> env = tool.env;
   if (tool.probed) {
-    env.push_back("LD_PRELOAD=" + std::string(SLEEP_PROBE_PATH));
+    if (tool.preloadProbe) {
+      env.push_back("LD_PRELOAD=" + std::string(SLEEP_PROBE_PATH));
+    }
     env.push_back("ULMOR_TEST_SLEEP_LOG=" + sleepLog);
   }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -38,8 +39,13 @@ struct Tool {
   std::vector<std::string> command;  // program and leading arguments
   std::vector<std::string> env;      // added NAME=value entries
   std::string module;                // the module name its I/O failure report shows
-  // Whether the sleep probe is preloaded, so pauses are recorded rather than slept.
+  // Whether pauses are recorded rather than slept, in the file named by ULMOR_TEST_SLEEP_LOG.
   bool probed = false;
+  // Whether recording them takes the sleep probe preloaded; a command that records pauses
+  // itself, as the Windows launcher does, needs none.
+  bool preloadProbe = true;
+  // Turns a case's arguments into the command's own; by default they are passed as they are.
+  std::function<std::vector<std::string>(const std::vector<std::string>&)> arguments;
 };
 
 struct RunResult {

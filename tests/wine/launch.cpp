@@ -1,0 +1,204 @@
+// Starts a program with a command line given byte for byte, and ends with its exit status.
+//
+//   launch.exe [--hold <file>] <program> <command line in hexadecimal>
+//
+// Wine builds a Windows command line from the Unix arguments it is given and quotes them its own
+// way, so a line with empty quote pairs, tabs or a backslash before a quote cannot reach the
+// program unchanged through Wine itself. Hexadecimal digits pass through any quoting untouched;
+// the launcher decodes them and hands the exact bytes to CreateProcessA.
+//
+// --hold opens the file without sharing it for as long as the program runs, as another process
+// that holds it would.
+//
+// When ULMOR_TEST_SLEEP_LOG names a file, the launcher runs the program as its debugger and
+// answers every call of Sleep itself: it returns at once and appends a line to that file with the
+// milliseconds asked and the bytes the launcher's standard output holds at that moment. A test
+// can then tell whether and when the run paused without waiting a second for every case.
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+// Outside the statuses the tool uses, so a failed launch is never mistaken for a run.
+constexpr int LaunchFailed = 125;
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "launch: %s failed, error %lu\n", what, GetLastError());
+  std::exit(LaunchFailed);
+}
+
+int HexDigit(char digit) {
+  if (digit >= '0' && digit <= '9') {
+    return digit - '0';
+  }
+  if (digit >= 'a' && digit <= 'f') {
+    return digit - 'a' + 10;
+  }
+  if (digit >= 'A' && digit <= 'F') {
+    return digit - 'A' + 10;
+  }
+  return -1;
+}
+
+bool DecodeHex(const std::string& hex, std::string* bytes) {
+  if (hex.size() % 2 != 0) {
+    return false;
+  }
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    int high = HexDigit(hex[i]);
+    int low = HexDigit(hex[i + 1]);
+    if (high < 0 || low < 0) {
+      return false;
+    }
+    *bytes += static_cast<char>(high << 4 | low);
+  }
+  return true;
+}
+
+void RecordPause(const char* log, DWORD milliseconds) {
+  LARGE_INTEGER held;
+  if (!GetFileSizeEx(GetStdHandle(STD_OUTPUT_HANDLE), &held)) {
+    held.QuadPart = -1;
+  }
+  FILE* file = std::fopen(log, "a");
+  if (file == nullptr) {
+    Fail("opening the pause log");
+  }
+  std::fprintf(file, "%lu %lld\n", milliseconds, static_cast<long long>(held.QuadPart));
+  std::fclose(file);
+}
+
+// Runs the started process to its end as its debugger, with a breakpoint on Sleep, and returns
+// its exit status.
+DWORD RunProbed(const PROCESS_INFORMATION& process, const char* log) {
+  // System DLLs sit at the same address in every process, so the launcher's own Sleep is the
+  // program's too. The breakpoint goes in once the loader has mapped them, at its first stop.
+  auto sleep = reinterpret_cast<BYTE*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "Sleep"));
+  if (sleep == nullptr) {
+    Fail("finding Sleep");
+  }
+  std::map<DWORD, HANDLE> threads = {{process.dwThreadId, process.hThread}};
+  bool armed = false;
+  for (;;) {
+    DEBUG_EVENT event;
+    if (!WaitForDebugEvent(&event, INFINITE)) {
+      Fail("WaitForDebugEvent");
+    }
+    DWORD reply = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+      case CREATE_PROCESS_DEBUG_EVENT:
+        CloseHandle(event.u.CreateProcessInfo.hFile);
+        break;
+      case LOAD_DLL_DEBUG_EVENT:
+        CloseHandle(event.u.LoadDll.hFile);
+        break;
+      case CREATE_THREAD_DEBUG_EVENT:
+        threads[event.dwThreadId] = event.u.CreateThread.hThread;
+        break;
+      case EXIT_THREAD_DEBUG_EVENT:
+        threads.erase(event.dwThreadId);
+        break;
+      case EXIT_PROCESS_DEBUG_EVENT:
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+        return event.u.ExitProcess.dwExitCode;
+      case EXCEPTION_DEBUG_EVENT: {
+        const EXCEPTION_RECORD& exception = event.u.Exception.ExceptionRecord;
+        if (exception.ExceptionCode != EXCEPTION_BREAKPOINT) {
+          reply = DBG_EXCEPTION_NOT_HANDLED;
+        } else if (!armed) {
+          const BYTE breakpoint = 0xCC;
+          if (!WriteProcessMemory(process.hProcess, sleep, &breakpoint, 1, nullptr)) {
+            Fail("placing the breakpoint on Sleep");
+          }
+          FlushInstructionCache(process.hProcess, sleep, 1);
+          armed = true;
+        } else if (exception.ExceptionAddress == sleep) {
+          // Return from Sleep at once: the return address goes from the stack into the
+          // instruction pointer, as the function's own ret would.
+          HANDLE thread = threads.at(event.dwThreadId);
+          CONTEXT context = {};
+          context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
+          DWORD64 returnAddress;
+          if (!GetThreadContext(thread, &context) ||
+              !ReadProcessMemory(process.hProcess, reinterpret_cast<void*>(context.Rsp),
+                                 &returnAddress, sizeof returnAddress, nullptr)) {
+            Fail("reading the caller of Sleep");
+          }
+          RecordPause(log, static_cast<DWORD>(context.Rcx));
+          context.Rip = returnAddress;
+          context.Rsp += sizeof returnAddress;
+          if (!SetThreadContext(thread, &context)) {
+            Fail("returning from Sleep");
+          }
+        } else {
+          reply = DBG_EXCEPTION_NOT_HANDLED;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, reply);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int next = 1;
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (argc > next + 1 && std::string(argv[next]) == "--hold") {
+    held = CreateFileA(argv[next + 1], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+      Fail("holding the file");
+    }
+    next += 2;
+  }
+  std::string line;
+  if (argc != next + 2 || !DecodeHex(argv[next + 1], &line)) {
+    std::fprintf(stderr, "usage: launch [--hold <file>] <program> <command line in hexadecimal>\n");
+    return LaunchFailed;
+  }
+  const char* program = argv[next];
+  const char* log = std::getenv("ULMOR_TEST_SLEEP_LOG");
+
+  // The program writes straight to the launcher's own standard handles, so that it sees the same
+  // kind of output (file, pipe or console) as a program started directly.
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  }
+  PROCESS_INFORMATION process;
+  // CreateProcessA may write into the line it is given, so it gets a copy it can change.
+  std::string commandLine = line;
+  DWORD flags = log != nullptr ? DEBUG_ONLY_THIS_PROCESS : 0;
+  if (!CreateProcessA(program, &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                      &startup, &process)) {
+    Fail("CreateProcessA");
+  }
+  DWORD status = LaunchFailed;
+  if (log != nullptr) {
+    status = RunProbed(process, log);
+  } else {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &status);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  if (held != INVALID_HANDLE_VALUE) {
+    CloseHandle(held);
+  }
+  return static_cast<int>(status);
+}
