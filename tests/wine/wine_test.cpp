@@ -5,6 +5,8 @@
 // Command lines that only Windows has, and the Windows-only failures, follow.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -223,6 +225,24 @@ TEST(WineOnly, WildcardContainerPath) {
     SCOPED_TRACE(pattern);
     CheckCase(RawLine(), c);
   }
+}
+
+// A member path that leads to the container itself, spelled another way, is refused as a sharing
+// violation before the file is created: the container is never cut short.
+TEST(WineOnly, MemberPathLeadsToTheContainer) {
+  const std::string dir = MakeTempDir();
+  mkdir((dir + "/out").c_str(), 0755);
+  const Bytes container = MakeContainer({{2, {1, 1}}, {5, {1, 1}}}, 1);
+  WriteBytes(dir + "/out/005.bin", container);
+  const RunResult run = RunTool(Launched(), dir, {"out/005.bin", "./out"});
+  EXPECT_TRUE(OutputMatches(FoundLine(2) + FoundLine(5) + ReportLines("I/O error 32."), "ulmor.exe",
+                            run.output))
+      << run.output;
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.pauses, std::vector<long>{});
+  EXPECT_EQ(ReadBytes(dir + "/out/005.bin"), container);
+  EXPECT_EQ(ReadBytes(dir + "/out/002.bin"), MemberBytes(container, {1, 1}));
+  RemoveTree(dir);
 }
 
 }  // namespace
