@@ -10,6 +10,7 @@
 // disk for a container path such as *.uq before the tool has even looked at its command line.
 // The tool reads GetCommandLineA itself and never uses that copy.
 extern "C" {
+// NOLINTNEXTLINE(bugprone-reserved-identifier,readability-identifier-naming): the runtime names it.
 int _dowildcard = 0;
 }
 
@@ -25,6 +26,7 @@ int LastError() {
 }
 
 HANDLE AsHandle(OsHandle file) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the seam keeps a HANDLE as an integer.
   return reinterpret_cast<HANDLE>(file);
 }
 

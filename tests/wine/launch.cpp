@@ -74,6 +74,25 @@ void RecordPause(const char* log, DWORD milliseconds) {
   std::fclose(file);
 }
 
+// Returns from Sleep at once, in the thread stopped on its first instruction: the return address
+// goes from the stack into the instruction pointer, as the function's own ret would.
+void AnswerSleep(HANDLE process, HANDLE thread, const char* log) {
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_FULL;
+  DWORD64 returnAddress;
+  if (!GetThreadContext(thread, &context) ||
+      !ReadProcessMemory(process, reinterpret_cast<void*>(context.Rsp), &returnAddress,
+                         sizeof returnAddress, nullptr)) {
+    Fail("reading the caller of Sleep");
+  }
+  RecordPause(log, static_cast<DWORD>(context.Rcx));
+  context.Rip = returnAddress;
+  context.Rsp += sizeof returnAddress;
+  if (!SetThreadContext(thread, &context)) {
+    Fail("returning from Sleep");
+  }
+}
+
 // Runs the started process to its end as its debugger, with a breakpoint on Sleep, and returns
 // its exit status.
 DWORD RunProbed(const PROCESS_INFORMATION& process, const char* log) {
@@ -109,7 +128,9 @@ DWORD RunProbed(const PROCESS_INFORMATION& process, const char* log) {
         return event.u.ExitProcess.dwExitCode;
       case EXCEPTION_DEBUG_EVENT: {
         const EXCEPTION_RECORD& exception = event.u.Exception.ExceptionRecord;
-        if (exception.ExceptionCode != EXCEPTION_BREAKPOINT) {
+        const bool ours = exception.ExceptionCode == EXCEPTION_BREAKPOINT &&
+                          (!armed || exception.ExceptionAddress == sleep);
+        if (!ours) {
           reply = DBG_EXCEPTION_NOT_HANDLED;
         } else if (!armed) {
           const BYTE breakpoint = 0xCC;
@@ -118,26 +139,8 @@ DWORD RunProbed(const PROCESS_INFORMATION& process, const char* log) {
           }
           FlushInstructionCache(process.hProcess, sleep, 1);
           armed = true;
-        } else if (exception.ExceptionAddress == sleep) {
-          // Return from Sleep at once: the return address goes from the stack into the
-          // instruction pointer, as the function's own ret would.
-          HANDLE thread = threads.at(event.dwThreadId);
-          CONTEXT context = {};
-          context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
-          DWORD64 returnAddress;
-          if (!GetThreadContext(thread, &context) ||
-              !ReadProcessMemory(process.hProcess, reinterpret_cast<void*>(context.Rsp),
-                                 &returnAddress, sizeof returnAddress, nullptr)) {
-            Fail("reading the caller of Sleep");
-          }
-          RecordPause(log, static_cast<DWORD>(context.Rcx));
-          context.Rip = returnAddress;
-          context.Rsp += sizeof returnAddress;
-          if (!SetThreadContext(thread, &context)) {
-            Fail("returning from Sleep");
-          }
         } else {
-          reply = DBG_EXCEPTION_NOT_HANDLED;
+          AnswerSleep(process.hProcess, threads.at(event.dwThreadId), log);
         }
         break;
       }
