@@ -21,6 +21,14 @@ std::string ReportLines(const std::string& message) {
   return "Exception EInOutError in module {module} at {addr}.\n" + message + "\r\n";
 }
 
+std::string FoundLines(const std::vector<int>& indices) {
+  std::string lines;
+  for (int index : indices) {
+    lines += FoundLine(index);
+  }
+  return lines;
+}
+
 namespace {
 
 Bytes Signature() {
@@ -34,14 +42,6 @@ std::vector<int> Indices(const std::map<int, Row>& rows) {
     indices.push_back(row.first);
   }
   return indices;
-}
-
-std::string FoundLines(const std::vector<int>& indices) {
-  std::string lines;
-  for (int index : indices) {
-    lines += FoundLine(index);
-  }
-  return lines;
 }
 
 E2ECase Usage(std::string name, std::vector<std::string> args) {
@@ -228,6 +228,7 @@ std::vector<E2ECase> SharedCases() {
     c.args = {"c.uq", "out/"};
     cases.push_back(c);
   }
+
   return cases;
 }
 
@@ -235,21 +236,29 @@ void PrintTo(const E2ECase& c, std::ostream* out) {
   *out << c.name;
 }
 
-void CheckCase(const Tool& tool, const E2ECase& c) {
+void CheckCase(const Tool& tool, const E2ECase& c, const RunSetUp& setUp) {
   const std::string dir = MakeTempDir();
+  const std::string containerPath = dir + "/" + c.containerName;
   const Bytes container = c.writeContainer ? c.container() : Bytes();
   if (c.writeContainer) {
-    WriteBytes(dir + "/c.uq", container);
+    for (std::size_t slash = 0; (slash = c.containerName.find('/', slash)) != std::string::npos;
+         ++slash) {
+      mkdir((dir + "/" + c.containerName.substr(0, slash)).c_str(), 0755);
+    }
+    WriteBytes(containerPath, container);
   }
   if (c.setUp) {
     c.setUp(dir);
   }
-  const RunResult run = RunTool(tool, dir, c.args);
+  const RunResult run = RunTool(tool, dir, c.args, setUp);
 
   EXPECT_TRUE(OutputMatches(c.output, tool.module, run.output)) << "expected:\n"
                                                                 << c.output << "\nactual:\n"
                                                                 << run.output;
   EXPECT_EQ(run.status, c.status);
+  if (tool.quietStderr) {
+    EXPECT_EQ(run.errors, "");
+  }
   if (tool.probed) {
     EXPECT_EQ(run.pauses, c.pauses ? std::vector<long>{1000} : std::vector<long>{});
   } else if (c.pauses) {
@@ -257,17 +266,25 @@ void CheckCase(const Tool& tool, const E2ECase& c) {
   }
 
   if (c.writeContainer) {
-    EXPECT_EQ(ReadBytes(dir + "/c.uq"), container) << "the container changed";
+    EXPECT_EQ(ReadBytes(containerPath), container) << "the container changed";
   }
-  const std::string out = dir + "/out";
+  const std::string out = dir + "/" + c.outDir;
   if (!c.outDirMade) {
     EXPECT_FALSE(Exists(out));
   } else {
     std::vector<std::string> expected = c.kept;
-    for (int index : c.written) {
+    auto expectMember = [&](int index, std::size_t size) {
       const std::string name = FoundLine(index).substr(10, 7);
       expected.push_back(name);
-      EXPECT_EQ(ReadBytes(out + "/" + name), MemberBytes(container, c.rows.at(index))) << name;
+      EXPECT_EQ(ReadBytes(out + "/" + name),
+                MemberBytes(container, c.rows.at(index)).substr(0, size))
+          << name;
+    };
+    for (int index : c.written) {
+      expectMember(index, Bytes::npos);
+    }
+    for (const auto& [index, size] : c.cut) {
+      expectMember(index, size);
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(ListDir(out), expected);

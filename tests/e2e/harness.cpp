@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,9 +115,44 @@ std::vector<std::string> ListDir(const std::string& path) {
   return names;
 }
 
-RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args) {
+namespace {
+
+// Where the sleep probe writes its log: an inherited descriptor far above those the tool opens,
+// so that it never changes their numbers and stays usable under a descriptor limit.
+constexpr int SleepLogFd = 100;
+
+std::string Joined(const std::vector<std::string>& parts, char separator) {
+  std::string joined;
+  for (const std::string& part : parts) {
+    joined += (joined.empty() ? "" : std::string(1, separator)) + part;
+  }
+  return joined;
+}
+
+// A sanitizer option added to those the caller's environment may already give.
+std::string SanitizerOptions(const char* name, const std::string& added) {
+  const char* given = std::getenv(name);
+  return std::string(name) + "=" + (given != nullptr ? std::string(given) + ":" : "") + added;
+}
+
+void SetLimit(int resource, unsigned long value) {
+  rlimit limit;
+  if (value == 0 || getrlimit(resource, &limit) == -1) {
+    return;
+  }
+  limit.rlim_cur = value;
+  if (setrlimit(resource, &limit) == -1) {
+    _exit(126);
+  }
+}
+
+}  // namespace
+
+RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args,
+                  const RunSetUp& setUp) {
   // The run's own files sit beside the working directory, never inside it.
   const std::string outputPath = dir + ".stdout";
+  const std::string errorPath = dir + ".stderr";
   const std::string sleepLog = dir + ".pauses";
   unlink(sleepLog.c_str());
 
@@ -124,24 +160,60 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
   const std::vector<std::string> passed = tool.arguments ? tool.arguments(args) : args;
   argv.insert(argv.end(), passed.begin(), passed.end());
   std::vector<std::string> env = tool.env;
+  std::vector<std::string> preload;
   if (tool.probed) {
-    if (tool.preloadProbe) {
-      env.push_back("LD_PRELOAD=" + std::string(SLEEP_PROBE_PATH));
-    }
     env.push_back("ULMOR_TEST_SLEEP_LOG=" + sleepLog);
+    if (tool.preloadProbe) {
+      preload.push_back(SLEEP_PROBE_PATH);
+      env.push_back("ULMOR_TEST_SLEEP_FD=" + std::to_string(SleepLogFd));
+    }
   }
+  if (!setUp.fault.empty()) {
+    preload.push_back(FAULT_INJECT_PATH);
+    env.push_back("ULMOR_TEST_FAULT=" + setUp.fault);
+  }
+  if (!preload.empty()) {
+    env.push_back("LD_PRELOAD=" + Joined(preload, ':'));
+  }
+  // For a build with sanitizers: preloaded shims come before their runtime, which is harmless
+  // here, and a finding must end the run with a status the tool itself never gives.
+  env.push_back(SanitizerOptions("ASAN_OPTIONS", "verify_asan_link_order=0:exitcode=86"));
+  env.push_back(SanitizerOptions("UBSAN_OPTIONS", "exitcode=86:print_stacktrace=1"));
 
+  // A pipe with no reader from the start, so that the first write to it fails.
+  int pipeEnds[2] = {-1, -1};
+  if (setUp.outputToClosedPipe && (pipe(pipeEnds) == -1 || close(pipeEnds[0]) == -1)) {
+    throw std::runtime_error("cannot make a pipe");
+  }
+  const bool outputCaptured = setUp.outputPath.empty() && !setUp.outputToClosedPipe;
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
-    int out = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int in = open("/dev/null", O_RDONLY);
-    if (out == -1 || in == -1 || dup2(out, 1) == -1 || dup2(in, 0) == -1 ||
-        chdir(dir.c_str()) == -1) {
+    int out = setUp.outputToClosedPipe
+                  ? pipeEnds[1]
+                  : open(outputCaptured ? outputPath.c_str() : setUp.outputPath.c_str(),
+                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in == -1 || out == -1 || err == -1 || dup2(in, 0) == -1 || dup2(out, 1) == -1 ||
+        dup2(err, 2) == -1 || chdir(dir.c_str()) == -1) {
       _exit(126);
     }
-    close(out);
-    close(in);
+    // Nothing else of the test process reaches the tool: it numbers its files as it would when
+    // started from a shell.
+    close_range(3, ~0U, 0);
+    if (tool.probed && tool.preloadProbe) {
+      int log = open(sleepLog.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      if (log == -1 || dup2(log, SleepLogFd) == -1) {
+        _exit(126);
+      }
+      close(log);
+    }
+    for (int fd : setUp.closed) {
+      close(fd);
+    }
+    SetLimit(RLIMIT_FSIZE, setUp.fileSizeLimit);
+    SetLimit(RLIMIT_NOFILE, setUp.openFileLimit);
     for (const std::string& entry : env) {
       putenv(const_cast<char*>(entry.c_str()));
     }
@@ -153,13 +225,20 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
     execv(pointers[0], pointers.data());
     _exit(127);
   }
+  if (setUp.outputToClosedPipe) {
+    close(pipeEnds[1]);
+  }
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
   RunResult result;
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  result.output = ReadBytes(outputPath);
+  if (outputCaptured) {
+    result.output = ReadBytes(outputPath);
+  }
+  result.errors = ReadBytes(errorPath);
   unlink(outputPath.c_str());
+  unlink(errorPath.c_str());
   std::istringstream pauses(ReadBytes(sleepLog));
   long ms;
   long held;

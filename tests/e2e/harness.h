@@ -46,20 +46,43 @@ struct Tool {
   bool preloadProbe = true;
   // Turns a case's arguments into the command's own; by default they are passed as they are.
   std::function<std::vector<std::string>(const std::vector<std::string>&)> arguments;
+  // Whether standard error must stay empty: the tool itself never writes there, but a runner
+  // such as Wine may.
+  bool quietStderr = false;
+};
+
+// Conditions a run starts under, beyond those RunTool always sets.
+struct RunSetUp {
+  // Standard output opened from this path, such as /dev/full, instead of a file that is read
+  // back into RunResult.output.
+  std::string outputPath;
+  // Standard output on a pipe whose reading end is already closed.
+  bool outputToClosedPipe = false;
+  // Descriptors among 0, 1 and 2 that the tool starts without.
+  std::vector<int> closed;
+  // Process limits: the largest file in bytes, and the number of descriptors; 0 leaves a limit
+  // as it is.
+  unsigned long fileSizeLimit = 0;
+  unsigned long openFileLimit = 0;
+  // When not empty, the fault-injection shim is preloaded and told this fault (see
+  // fault_inject.cpp).
+  std::string fault;
 };
 
 struct RunResult {
   int status = -1;           // exit status, or 128 + signal
   Bytes output;              // standard output, byte for byte
+  Bytes errors;              // standard error
   std::vector<long> pauses;  // milliseconds of each pause (probed tools only)
   // Bytes standard output held when each pause began (probed tools only).
   std::vector<long> outputAtPause;
   double seconds = 0;  // wall time of the whole run
 };
 
-// Runs the tool in `dir` as working directory, standard output to a file and standard input
-// from /dev/null.
-RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args);
+// Runs the tool in `dir` as working directory, standard output and standard error to files and
+// standard input from /dev/null, unless `setUp` says otherwise.
+RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args,
+                  const RunSetUp& setUp = {});
 
 // True when `actual` matches `expected`, where "{module}" stands for the tool's module name and
 // "{addr}" for eight upper-case hexadecimal digits.

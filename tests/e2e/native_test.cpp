@@ -2,21 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "cases.h"
+#include "native.h"
 
 namespace {
-
-Tool Native() {
-  Tool tool;
-  tool.command = {ULMOR_BINARY};
-  tool.module = "ulmor";
-  tool.probed = true;
-  return tool;
-}
 
 class SharedCase : public testing::TestWithParam<E2ECase> {};
 
 TEST_P(SharedCase, Native) {
-  CheckCase(Native(), GetParam());
+  CheckCase(NativeTool(), GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(E2E, SharedCase, testing::ValuesIn(SharedCases()),
@@ -26,7 +19,7 @@ INSTANTIATE_TEST_SUITE_P(E2E, SharedCase, testing::ValuesIn(SharedCases()),
 
 // The pause is real: a normal end takes at least a second, spent after the work.
 TEST(Pause, NormalEndSleepsAfterTheWork) {
-  Tool tool = Native();
+  Tool tool = NativeTool();
   tool.probed = false;
   const std::string dir = MakeTempDir();
   const RunResult run = RunTool(tool, dir, {});
@@ -40,7 +33,7 @@ TEST(Pause, NormalEndSleepsAfterTheWork) {
 TEST(RedirectedOutput, ShortRunIsWrittenAtExit) {
   const std::string dir = MakeTempDir();
   WriteBytes(dir + "/c.uq", MakeContainer({{0, {1, 1}}, {1, {9, 1}}}, 1));
-  const RunResult run = RunTool(Native(), dir, {"c.uq", "out"});
+  const RunResult run = RunTool(NativeTool(), dir, {"c.uq", "out"});
   EXPECT_EQ(run.output, FoundLine(0) + FoundLine(1) + EndOfFileLine);
   EXPECT_EQ(run.outputAtPause, std::vector<long>{0});
   RemoveTree(dir);

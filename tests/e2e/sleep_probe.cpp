@@ -1,6 +1,8 @@
 // Preloaded into the tool under test. Each nanosleep is recorded instead of slept, with how many
 // bytes standard output held at that moment, so that a test can tell whether and when the run
-// paused without waiting a second for every case.
+// paused without waiting a second for every case. The record goes to the inherited descriptor
+// that ULMOR_TEST_SLEEP_FD names, which needs no new descriptor even under a limit, or else is
+// appended to the file that ULMOR_TEST_SLEEP_LOG names.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -8,12 +10,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 extern "C" int nanosleep(const struct timespec* request, struct timespec* remaining) {
   (void)remaining;
+  const char* inherited = std::getenv("ULMOR_TEST_SLEEP_FD");
   const char* log = std::getenv("ULMOR_TEST_SLEEP_LOG");
-  if (log == nullptr) {
+  if (inherited == nullptr && log == nullptr) {
     return 0;
   }
   struct stat out;
@@ -21,10 +23,13 @@ extern "C" int nanosleep(const struct timespec* request, struct timespec* remain
   long long ms = request->tv_sec * 1000LL + request->tv_nsec / 1000000;
   char line[64];
   int length = std::snprintf(line, sizeof line, "%lld %lld\n", ms, written);
-  int fd = open(log, O_WRONLY | O_CREAT | O_APPEND, 0644);
+  int fd =
+      inherited != nullptr ? std::atoi(inherited) : open(log, O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd != -1) {
     (void)!write(fd, line, static_cast<size_t>(length));
-    close(fd);
+    if (inherited == nullptr) {
+      close(fd);
+    }
   }
   return 0;
 }
