@@ -229,6 +229,33 @@ std::vector<E2ECase> SharedCases() {
     cases.push_back(c);
   }
 
+  // The output directory is the container's own, and the container's name is that of a member:
+  // creating the member would destroy the container, so the run ends as if the file were held
+  // open elsewhere. Members before it are kept; later ones are never made.
+  {
+    E2ECase c;
+    c.name = "MemberPathIsTheContainer";
+    c.rows = {{0, {1, 1}}, {3, {2, 1}}, {5, {1, 2}}, {8, {3, 1}}};
+    c.container = [rows = c.rows] { return MakeContainer(rows, 3); };
+    c.containerName = "d/005.bin";
+    c.outDir = "d";
+    c.args = {"d/005.bin", "d"};
+    c.output = FoundLines({0, 3, 5}) + ReportLines("I/O error 32.");
+    c.status = 1;
+    c.pauses = false;
+    c.written = {0, 3};
+    c.kept = {"005.bin"};
+    cases.push_back(c);
+  }
+  {
+    // The same place under a name no member has: an ordinary run beside the container.
+    E2ECase c = Whole("ContainerInOutputDirectory", {{0, {1, 1}}, {5, {2, 1}}, {126, {0, 1}}}, 2);
+    c.containerName = "d/010.bin";
+    c.outDir = "d";
+    c.args = {"d/010.bin", "d"};
+    c.kept = {"010.bin"};
+    cases.push_back(c);
+  }
   return cases;
 }
 
