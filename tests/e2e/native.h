@@ -1,6 +1,12 @@
 // The tool as built for this machine, run directly.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "cases.h"
 #include "harness.h"
 
 inline Tool NativeTool() {
@@ -10,4 +16,18 @@ inline Tool NativeTool() {
   tool.probed = true;
   tool.quietStderr = true;
   return tool;
+}
+
+// A case whose run starts under conditions that only the native harness can make.
+struct NativeCase {
+  E2ECase expected;
+  RunSetUp setUp;
+};
+
+inline void PrintTo(const NativeCase& c, std::ostream* out) {
+  *out << c.expected.name;
+}
+
+inline std::string NativeCaseName(const testing::TestParamInfo<NativeCase>& info) {
+  return info.param.expected.name;
 }
