@@ -51,6 +51,11 @@ cmake -S . -B build -DULMOR_WINDOWS_BUILD="$windows_build"
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
 
+# The same suites once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -DULMOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
 if [ -n "$windows_skipped" ]; then
   echo "test.sh: SKIPPED $windows_skipped" >&2
   if [ "${CI:-}" = true ]; then

@@ -77,8 +77,12 @@ std::vector<NativeCase> FaultCases() {
     RunSetUp setUp;
     setUp.closed = {0};
     setUp.openFileLimit = 3;
-    cases.push_back(Fails("OpenContainerAtDescriptorLimit", ThreeMembers, setUp,
-                          ReportLines("Too many open files."), {}));
+    NativeCase c = Fails("OpenContainerAtDescriptorLimit", ThreeMembers, setUp,
+                         ReportLines("Too many open files."), {});
+    c.notSanitized =
+        "the sanitizer runtime loops at start-up when it finds descriptor 0 closed and no "
+        "descriptor free above 2";
+    cases.push_back(c);
   }
   cases.push_back(Fails("ReadHeader", ThreeMembers, Injected(Fault("read", "c.uq", 1, EIO)),
                         ReportLines("I/O error 1117."), {}));
@@ -160,7 +164,7 @@ std::vector<NativeCase> FaultCases() {
 class FailedOperation : public testing::TestWithParam<NativeCase> {};
 
 TEST_P(FailedOperation, EndsAtOnceKeepingWhatWasWritten) {
-  CheckCase(NativeTool(), GetParam().expected, GetParam().setUp);
+  CheckNativeCase(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(E2E, FailedOperation, testing::ValuesIn(FaultCases()), NativeCaseName);

@@ -25,7 +25,8 @@ E2ECase NineMembers(std::string name) {
 }
 
 NativeCase Closed(std::string name, std::vector<int> closed) {
-  NativeCase c{NineMembers(std::move(name)), {}};
+  NativeCase c;
+  c.expected = NineMembers(std::move(name));
   c.setUp.closed = std::move(closed);
   // Whatever went to a closed standard output went to the null device in its place.
   for (int fd : c.setUp.closed) {
@@ -62,7 +63,7 @@ class ClosedDescriptor : public testing::TestWithParam<NativeCase> {};
 // A descriptor the process starts without is held by the null device, so no container or
 // member file ever takes the place of standard output.
 TEST_P(ClosedDescriptor, NoFileReceivesOutput) {
-  CheckCase(NativeTool(), GetParam().expected, GetParam().setUp);
+  CheckNativeCase(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(E2E, ClosedDescriptor, testing::ValuesIn(ClosedDescriptorCases()),
@@ -104,14 +105,16 @@ std::vector<NativeCase> UnwritableOutputCases() {
   usage.pauses = false;
   usage.outDirMade = false;
 
-  return {
-      {shortRun, closedPipe}, {shortFatal, closedPipe}, {longRun, closedPipe}, {usage, fullDevice}};
+  return {{shortRun, closedPipe, ""},
+          {shortFatal, closedPipe, ""},
+          {longRun, closedPipe, ""},
+          {usage, fullDevice, ""}};
 }
 
 class UnwritableOutput : public testing::TestWithParam<NativeCase> {};
 
 TEST_P(UnwritableOutput, EndsByTheOutputRules) {
-  CheckCase(NativeTool(), GetParam().expected, GetParam().setUp);
+  CheckNativeCase(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(E2E, UnwritableOutput, testing::ValuesIn(UnwritableOutputCases()),

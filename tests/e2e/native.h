@@ -22,7 +22,18 @@ inline Tool NativeTool() {
 struct NativeCase {
   E2ECase expected;
   RunSetUp setUp;
+  // Why a build with sanitizers cannot run the case, when it cannot.
+  std::string notSanitized;
 };
+
+inline void CheckNativeCase(const NativeCase& c) {
+#ifdef ULMOR_SANITIZED
+  if (!c.notSanitized.empty()) {
+    GTEST_SKIP() << c.notSanitized;
+  }
+#endif
+  CheckCase(NativeTool(), c.expected, c.setUp);
+}
 
 inline void PrintTo(const NativeCase& c, std::ostream* out) {
   *out << c.expected.name;
