@@ -4,10 +4,13 @@
 # The Windows build is cross-compiled with mingw-w64 and its end-to-end suite runs under Wine.
 # Either missing, this script installs them when it can (as root, with apt-get); when it cannot,
 # it runs the other suites, says which tests it skipped and why, and fails under CI (CI=true).
+#
+# Every build here treats a warning as an error (ULMOR_WERROR), which a user's build does not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
+werror=-DULMOR_WERROR=ON
 
 windows_packages=(g++-mingw-w64-x86-64-posix wine64)
 windows_tools=(x86_64-w64-mingw32-g++-posix /usr/lib/wine/wine64)
@@ -40,19 +43,19 @@ if [ -n "$(missing_windows_tools)" ]; then
 fi
 
 if [ -z "$windows_skipped" ]; then
-  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+  cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake "$werror"
   cmake --build build-win -j "$jobs"
   windows_build="$PWD/build-win"
 else
   windows_build=""
 fi
 
-cmake -S . -B build -DULMOR_WINDOWS_BUILD="$windows_build"
+cmake -S . -B build "$werror" -DULMOR_WINDOWS_BUILD="$windows_build"
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
 
 # The same suites once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-cmake -S . -B build-asan -DULMOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build-asan "$werror" -DULMOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
