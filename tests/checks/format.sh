@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# Every C++ file of the tree follows .clang-format.
+# Every C++ file of the tree follows .clang-format: those git tracks in a checkout (see
+# tree_files.sh).
 # Usage: format.sh SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
+source "$(dirname "$0")/tree_files.sh"
 cd "$1"
 
 # clang-format 14 only: another version formats the same code differently.
 require clang-format-14
 format=$found
 
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-  # Untracked files too, so that a new file is checked before it is committed.
-  mapfile -t files < <(git ls-files --cached --others --exclude-standard -- '*.cpp' '*.h')
-else
-  mapfile -t files < <(find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
-fi
+mapfile -t files < <(tree_files . '*.cpp' '*.h')
 if [ ${#files[@]} -eq 0 ]; then
   echo "no C++ files found in $1"
   exit 1

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # In the Windows build, cpack makes a ZIP that holds ulmor.exe and the README, and nothing else,
 # and the program in it needs no DLL beyond those that come with Windows.
-# Usage: zip.sh CMAKE CPACK SOURCE_DIR VERSION
+# Usage: zip.sh CMAKE CPACK SOURCE_DIR VERSION WERROR
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
 cmake=$1
 cpack=$2
 source=$3
 version=$4
+# The ULMOR_WERROR of the build that runs the check, so that a warning fails here as it does there.
+werror=$5
 
 toolchain=$source/cmake/mingw-w64.cmake
 if [ ! -f "$toolchain" ]; then
@@ -23,7 +25,8 @@ objdump=$found
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 {
-  "$cmake" -S "$source" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBUILD_TESTING=OFF &&
+  "$cmake" -S "$source" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBUILD_TESTING=OFF \
+    -DULMOR_WERROR="$werror" &&
     "$cmake" --build "$work/build" --target ulmor &&
     "$cpack" -B "$work/package" --config "$work/build/CPackConfig.cmake"
 } >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
