@@ -1,7 +1,8 @@
 # Install rules and packages.
 #
-# Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor and P/share/man/man1/ulmor.1,
-# and `cpack -G DEB` in the build directory gives a Debian package of the same files under /usr.
+# Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor, P/share/man/man1/ulmor.1.gz and
+# P/share/doc/ulmor (cmake/documentation.cmake), and `cpack -G DEB` in the build directory gives a
+# Debian package of the same files under /usr.
 # Windows: the program and the README sit side by side at the top of a ZIP, since a man page
 # means nothing there.
 
@@ -12,7 +13,6 @@ if(WIN32)
 else()
   include(GNUInstallDirs)
   install(TARGETS ulmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES doc/ulmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   set(CPACK_GENERATOR DEB)
 endif()
 
@@ -33,5 +33,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends is worked out from the binary itself (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# For examples/make_sample.py in /usr/share/doc/ulmor; the program needs no Python.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3)
+
+if(NOT WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/documentation.cmake)
+endif()
 
 include(CPack)
