@@ -20,10 +20,16 @@ set(CPACK_PACKAGE_NAME ulmor)
 set(CPACK_PACKAGE_VENDOR "ulmor maintainers")
 set(CPACK_PACKAGE_CONTACT "ulmor maintainers <maintainers@users.noreply.c-seed-6515d2ee.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "unpack the members of a container file into a directory")
-set(CPACK_PACKAGE_DESCRIPTION
-    "ulmor reads a container file, a 512-byte header with a table of up to 127 members \
-followed by their data, and writes every member into a directory as a file named after its \
-row, 000.bin to 126.bin. It prints one line for each member it writes.")
+# Lines as they stand in the package, within 80 characters; an empty line starts a paragraph.
+set(CPACK_PACKAGE_DESCRIPTION "\
+ulmor reads a container file, a 512-byte header with a table of up to 127
+members followed by their data, and writes every member into a directory as a
+file named after its row, 000.bin to 126.bin. It prints one line for each
+member it writes. Members are copied raw, byte for byte.
+
+The container is only ever read, a member cut short keeps the bytes that were
+there, and every failure ends the run with a fixed message and exit status 1.
+The package holds the program, its manual page and a sample container.")
 set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 

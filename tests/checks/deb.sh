@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cpack -G DEB` makes a Debian package with proper fields that holds the program, the man page
-# and the documentation directory under /usr, and the packaged program runs.
+# and the documentation directory under /usr; lintian finds no error and no warning in it, and
+# the packaged program runs.
 # Usage: deb.sh CPACK BUILD_DIR VERSION
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
@@ -11,6 +12,8 @@ version=$3
 require dpkg-deb
 require dpkg-shlibdeps
 require dpkg-parsechangelog
+require lintian
+lintian=$found
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -53,6 +56,13 @@ expected='./usr/bin/ulmor -rwxr-xr-x
 ./usr/share/man/man1/ulmor.1.gz -rw-r--r--'
 if [ "$files" != "$expected" ]; then
   printf 'the package holds:\n%s\nexpected:\n%s\n' "$files" "$expected"
+  status=1
+fi
+
+# Errors and warnings fail; informational and pedantic tags are listed in the README instead.
+if ! "$lintian" --fail-on error,warning "$deb" >"$out/lintian.log" 2>&1; then
+  echo "lintian:"
+  cat "$out/lintian.log"
   status=1
 fi
 
