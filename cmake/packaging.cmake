@@ -1,7 +1,8 @@
 # Install rules and packages.
 #
-# Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor and P/share/man/man1/ulmor.1,
-# and `cpack -G DEB` in the build directory gives a Debian package of the same files under /usr.
+# Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor, P/share/man/man1/ulmor.1.gz and
+# P/share/doc/ulmor (cmake/documentation.cmake), and `cpack -G DEB` in the build directory gives a
+# Debian package of the same files under /usr.
 # Windows: the program and the README sit side by side at the top of a ZIP, since a man page
 # means nothing there.
 
@@ -12,7 +13,6 @@ if(WIN32)
 else()
   include(GNUInstallDirs)
   install(TARGETS ulmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES doc/ulmor.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   set(CPACK_GENERATOR DEB)
 endif()
 
@@ -20,10 +20,16 @@ set(CPACK_PACKAGE_NAME ulmor)
 set(CPACK_PACKAGE_VENDOR "ulmor maintainers")
 set(CPACK_PACKAGE_CONTACT "ulmor maintainers <maintainers@users.noreply.c-seed-6515d2ee.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "unpack the members of a container file into a directory")
-set(CPACK_PACKAGE_DESCRIPTION
-    "ulmor reads a container file, a 512-byte header with a table of up to 127 members \
-followed by their data, and writes every member into a directory as a file named after its \
-row, 000.bin to 126.bin. It prints one line for each member it writes.")
+# Lines as they stand in the package, within 80 characters; an empty line starts a paragraph.
+set(CPACK_PACKAGE_DESCRIPTION "\
+ulmor reads a container file, a 512-byte header with a table of up to 127
+members followed by their data, and writes every member into a directory as a
+file named after its row, 000.bin to 126.bin. It prints one line for each
+member it writes. Members are copied raw, byte for byte.
+
+The container is only ever read, a member cut short keeps the bytes that were
+there, and every failure ends the run with a fixed message and exit status 1.
+The package holds the program, its manual page and a sample container.")
 set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 
@@ -33,5 +39,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends is worked out from the binary itself (dpkg-shlibdeps, in dpkg-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# For examples/make_sample.py in /usr/share/doc/ulmor; the program needs no Python.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS python3)
+
+if(NOT WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/documentation.cmake)
+endif()
 
 include(CPack)

@@ -25,6 +25,10 @@ packages=(
   clang-tidy-14
   groff-base
   dpkg-dev
+  # lintian judges the Debian package as Debian's own archive would.
+  lintian
+  # configure compresses the man page and the changelog.
+  gzip
   # The Windows build, its ZIP, and its end-to-end suite under Wine.
   g++-mingw-w64-x86-64-posix
   wine64

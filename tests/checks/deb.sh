@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# `cpack -G DEB` makes a Debian package with proper fields that holds the program and the man
-# page under /usr, and the packaged program runs.
+# `cpack -G DEB` makes a Debian package with proper fields that holds the program, the man page
+# and the documentation directory under /usr; lintian finds no error and no warning in it, and
+# the packaged program runs.
 # Usage: deb.sh CPACK BUILD_DIR VERSION
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
@@ -10,6 +11,9 @@ version=$3
 
 require dpkg-deb
 require dpkg-shlibdeps
+require dpkg-parsechangelog
+require lintian
+lintian=$found
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -39,18 +43,55 @@ field Architecture "$(dpkg --print-architecture)"
 field Maintainer '?*<?*@?*>'
 field Section utils
 field Depends '*libc6*'
+field Suggests python3
 # A one-line summary, then an extended description.
 field Description $'unpack the members of a container file into a directory\n ulmor reads *'
 
 files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6, $1 }' | LC_ALL=C sort)
-expected=$'./usr/bin/ulmor -rwxr-xr-x\n./usr/share/man/man1/ulmor.1 -rw-r--r--'
+expected='./usr/bin/ulmor -rwxr-xr-x
+./usr/share/doc/ulmor/changelog.gz -rw-r--r--
+./usr/share/doc/ulmor/copyright -rw-r--r--
+./usr/share/doc/ulmor/examples/make_sample.py -rwxr-xr-x
+./usr/share/doc/ulmor/examples/sample.uq -rw-r--r--
+./usr/share/man/man1/ulmor.1.gz -rw-r--r--'
 if [ "$files" != "$expected" ]; then
   printf 'the package holds:\n%s\nexpected:\n%s\n' "$files" "$expected"
   status=1
 fi
 
-# The packaged program is stripped, so it cannot be compared with the build's: run it instead.
+# Errors and warnings fail; informational and pedantic tags are listed in the README instead.
+if ! "$lintian" --fail-on error,warning "$deb" >"$out/lintian.log" 2>&1; then
+  echo "lintian:"
+  cat "$out/lintian.log"
+  status=1
+fi
+
 dpkg-deb -x "$deb" "$out/root"
+doc=$out/root/usr/share/doc/ulmor
+
+# The changelog is the entry of the package's own version, and the copyright file names the C++
+# runtime exactly when the program carries it (it then does not depend on libstdc++6).
+logged=$(gzip -dc "$doc/changelog.gz" | dpkg-parsechangelog -l- -S Version)
+if [ "$logged" != "$version" ]; then
+  echo "changelog.gz is of version '$logged', the package of $version"
+  status=1
+fi
+if [[ "$(dpkg-deb -f "$deb" Depends)" == *libstdc++* ]]; then
+  runtime_linked=no
+else
+  runtime_linked=yes
+fi
+if grep -q '^License: .*GCC-Runtime-3.1 exception' "$doc/copyright"; then
+  runtime_listed=yes
+else
+  runtime_listed=no
+fi
+if [ "$runtime_linked" != "$runtime_listed" ]; then
+  echo "the program carries the C++ runtime: $runtime_linked; the copyright file lists it: $runtime_listed"
+  status=1
+fi
+
+# The packaged program is stripped, so it cannot be compared with the build's: run it instead.
 usage=$("$out/root/usr/bin/ulmor" | od -c) || { echo "the packaged ulmor failed"; status=1; }
 if [ "$usage" != "$(printf 'skladnia: ulmor <uq_file> <out_dir>\r\n' | od -c)" ]; then
   echo "the packaged ulmor does not print the usage line:"

@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
-# The man page passes groff's checks without a warning, and states the tool's texts byte for byte.
-# Usage: man_page.sh MAN_PAGE
+# The man page, as the build makes it of doc/ulmor.1.in, passes groff's checks without a warning,
+# carries the version and a date, and states the tool's texts byte for byte.
+# Usage: man_page.sh MAN_PAGE VERSION
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
 page=$1
+version=$2
+
+th=$(grep '^\.TH ' "$page")
+date='[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9]'
+if [[ "$th" != '.TH ULMOR 1 "'$date'" "ulmor '"$version"'" '* ]]; then
+  echo "the title line does not carry a date and version $version: $th"
+  exit 1
+fi
+if grep -n '@[A-Za-z_]*@' "$page"; then
+  echo "the lines above were not filled in"
+  exit 1
+fi
 
 require groff
 groff=$found
