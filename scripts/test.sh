@@ -33,6 +33,11 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64
 )
+# One seed for the random containers of every suite and build, so that the native and the Windows
+# build meet the same ones. A failing shard prints it; setting ULMOR_TEST_SEED replays the run.
+export ULMOR_TEST_SEED="${ULMOR_TEST_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}"
+echo "test.sh: random containers from seed $ULMOR_TEST_SEED"
+
 windows_packages=(g++-mingw-w64-x86-64-posix wine64)
 windows_tools=(x86_64-w64-mingw32-g++-posix /usr/lib/wine/wine64)
 

@@ -2,13 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -146,6 +150,47 @@ void SetLimit(int resource, unsigned long value) {
   }
 }
 
+// A pseudo-terminal whose slave end goes to the tool. Output processing is off: with it, the line
+// discipline would turn every LF into CR LF, and the tool's CR LF into CR CR LF, so the bytes
+// arrive as the tool (or a console drawn there) wrote them.
+void OpenTerminal(int* master, int* slave) {
+  *master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (*master == -1 || grantpt(*master) == -1 || unlockpt(*master) == -1) {
+    throw std::runtime_error("cannot make a pseudo-terminal");
+  }
+  *slave = open(ptsname(*master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  termios mode;
+  if (*slave == -1 || tcgetattr(*slave, &mode) == -1) {
+    throw std::runtime_error("cannot open the pseudo-terminal's slave");
+  }
+  mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  if (tcsetattr(*slave, TCSANOW, &mode) == -1) {
+    throw std::runtime_error("cannot set the pseudo-terminal's mode");
+  }
+}
+
+// Everything that reaches the terminal, until every process that held its slave end has closed
+// it (Wine's console outlives the program it serves). Read while the run goes on, so that no
+// writer ever waits for room. A minute of silence with the slave still open ends the run.
+Bytes ReadTerminal(int master, pid_t pid) {
+  Bytes bytes;
+  char buffer[4096];
+  for (;;) {
+    pollfd ready{master, POLLIN, 0};
+    if (poll(&ready, 1, 60000) == 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+      throw std::runtime_error("the terminal stayed open a minute without output");
+    }
+    const ssize_t got = read(master, buffer, sizeof buffer);
+    if (got > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0 || errno != EINTR) {
+      return bytes;  // EIO: no slave end is open any more
+    }
+  }
+}
+
 }  // namespace
 
 RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<std::string>& args,
@@ -185,13 +230,20 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
   if (setUp.outputToClosedPipe && (pipe(pipeEnds) == -1 || close(pipeEnds[0]) == -1)) {
     throw std::runtime_error("cannot make a pipe");
   }
-  const bool outputCaptured = setUp.outputPath.empty() && !setUp.outputToClosedPipe;
+  int terminal = -1;
+  int terminalSlave = -1;
+  if (setUp.outputToTerminal) {
+    OpenTerminal(&terminal, &terminalSlave);
+  }
+  const bool outputCaptured =
+      setUp.outputPath.empty() && !setUp.outputToClosedPipe && !setUp.outputToTerminal;
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
     int in = open("/dev/null", O_RDONLY);
-    int out = setUp.outputToClosedPipe
-                  ? pipeEnds[1]
+    int out = setUp.outputToClosedPipe ? pipeEnds[1]
+              : setUp.outputToTerminal
+                  ? terminalSlave
                   : open(outputCaptured ? outputPath.c_str() : setUp.outputPath.c_str(),
                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int err = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -228,9 +280,15 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
   if (setUp.outputToClosedPipe) {
     close(pipeEnds[1]);
   }
+  RunResult result;
+  if (setUp.outputToTerminal) {
+    close(terminalSlave);
+    const Bytes shown = ReadTerminal(terminal, pid);
+    close(terminal);
+    result.output = tool.consoleView ? tool.consoleView(shown) : shown;
+  }
   int wstatus = 0;
   waitpid(pid, &wstatus, 0);
-  RunResult result;
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   if (outputCaptured) {

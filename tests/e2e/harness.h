@@ -49,6 +49,9 @@ struct Tool {
   // Whether standard error must stay empty: the tool itself never writes there, but a runner
   // such as Wine may.
   bool quietStderr = false;
+  // What a terminal shows of the run's output, from the bytes that reached it, for a runner that
+  // draws a console of its own there, as Wine does; by default the bytes as they are.
+  std::function<Bytes(const Bytes&)> consoleView;
 };
 
 // Conditions a run starts under, beyond those RunTool always sets.
@@ -58,6 +61,9 @@ struct RunSetUp {
   std::string outputPath;
   // Standard output on a pipe whose reading end is already closed.
   bool outputToClosedPipe = false;
+  // Standard output on a pseudo-terminal that passes bytes as they are written, read back into
+  // RunResult.output as they arrive.
+  bool outputToTerminal = false;
   // Descriptors among 0, 1 and 2 that the tool starts without.
   std::vector<int> closed;
   // Process limits: the largest file in bytes, and the number of descriptors; 0 leaves a limit

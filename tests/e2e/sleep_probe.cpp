@@ -3,6 +3,9 @@
 // paused without waiting a second for every case. The record goes to the inherited descriptor
 // that ULMOR_TEST_SLEEP_FD names, which needs no new descriptor even under a limit, or else is
 // appended to the file that ULMOR_TEST_SLEEP_LOG names.
+//
+// When ULMOR_TEST_PAUSE_MARK is set, each pause also writes its text to standard output, in line
+// with the tool's own bytes: on a terminal the order then shows whether the lines came first.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -10,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int nanosleep(const struct timespec* request, struct timespec* remaining) {
   (void)remaining;
@@ -30,6 +34,9 @@ extern "C" int nanosleep(const struct timespec* request, struct timespec* remain
     if (inherited == nullptr) {
       close(fd);
     }
+  }
+  if (const char* mark = std::getenv("ULMOR_TEST_PAUSE_MARK")) {
+    (void)!write(STDOUT_FILENO, mark, std::strlen(mark));
   }
   return 0;
 }

@@ -13,13 +13,17 @@
 // When ULMOR_TEST_SLEEP_LOG names a file, the launcher runs the program as its debugger and
 // answers every call of Sleep itself: it returns at once and appends a line to that file with the
 // milliseconds asked and the bytes the launcher's standard output holds at that moment. A test
-// can then tell whether and when the run paused without waiting a second for every case.
+// can then tell whether and when the run paused without waiting a second for every case. When
+// ULMOR_TEST_PAUSE_MARK is set too, each answer also writes its text to the launcher's standard
+// output, which the program shares: on a console the order then shows whether its lines came
+// before the pause.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -72,6 +76,13 @@ void RecordPause(const char* log, DWORD milliseconds) {
   }
   std::fprintf(file, "%lu %lld\n", milliseconds, static_cast<long long>(held.QuadPart));
   std::fclose(file);
+  if (const char* mark = std::getenv("ULMOR_TEST_PAUSE_MARK")) {
+    DWORD written;
+    if (!WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), mark, static_cast<DWORD>(std::strlen(mark)),
+                   &written, nullptr)) {
+      Fail("writing the pause mark");
+    }
+  }
 }
 
 // Returns from Sleep at once, in the thread stopped on its first instruction: the return address
