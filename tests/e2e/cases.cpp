@@ -278,6 +278,9 @@ void CheckCase(const Tool& tool, const E2ECase& c, const RunSetUp& setUp) {
     c.setUp(dir);
   }
   const RunResult run = RunTool(tool, dir, c.args, setUp);
+  if (c.afterRun) {
+    c.afterRun(dir);
+  }
 
   EXPECT_TRUE(OutputMatches(c.output, tool.module, run.output)) << "expected:\n"
                                                                 << c.output << "\nactual:\n"

@@ -28,6 +28,9 @@ struct E2ECase {
   bool writeContainer = true;
   // Further set-up in the working directory, before the run.
   std::function<void(const std::string& dir)> setUp;
+  // Runs right after the tool, before the files are checked: checks of the case's own, or modes
+  // put back so that the test can read what the tool was refused.
+  std::function<void(const std::string& dir)> afterRun;
   std::vector<std::string> args = {"c.uq", "out"};
   // Where the container is written and where its members are looked for, relative to the
   // working directory and with "/" between names; `args` must name them.
