@@ -9,8 +9,8 @@ cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
 
-windows_packages=(g++-mingw-w64-x86-64-posix wine64)
-windows_tools=(x86_64-w64-mingw32-g++-posix /usr/lib/wine/wine64)
+windows_packages=(g++-mingw-w64-x86-64-win32 wine64)
+windows_tools=(x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64)
 
 missing_windows_tools() {
   local tool

@@ -14,7 +14,7 @@ if [ ! -f "$toolchain" ]; then
   echo "$(basename "$0"): this tree has no Windows build ($toolchain)"
   exit 77
 fi
-require x86_64-w64-mingw32-g++-posix
+require x86_64-w64-mingw32-g++-win32
 require x86_64-w64-mingw32-objdump
 objdump=$found
 
