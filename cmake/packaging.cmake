@@ -25,7 +25,10 @@ set(CPACK_PACKAGE_DESCRIPTION
 followed by their data, and writes every member into a directory as a file named after its \
 row, 000.bin to 126.bin. It prints one line for each member it writes.")
 set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
-set(CPACK_STRIP_FILES ON)
+# ulmor.exe is stripped as it is linked: a strip after the link would stamp the time into it.
+if(NOT WIN32)
+  set(CPACK_STRIP_FILES ON)
+endif()
 
 # ulmor_1.0.0_amd64.deb, the name Debian's own tools would give it.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
