@@ -2,12 +2,10 @@
 #
 # Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor and P/share/man/man1/ulmor.1,
 # and `cpack -G DEB` in the build directory gives a Debian package of the same files under /usr.
-# Windows: the program and the README sit side by side at the top of a ZIP, since a man page
-# means nothing there.
+# Windows: packaging/windows/windows.cmake installs bin/ulmor.exe and the texts for Windows
+# users, and cpack packs them into a ZIP; a man page means nothing there.
 
 if(WIN32)
-  install(TARGETS ulmor RUNTIME DESTINATION .)
-  install(FILES README.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
   include(GNUInstallDirs)

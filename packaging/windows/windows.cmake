@@ -1,5 +1,9 @@
-# What makes ulmor.exe a proper Windows program. Included by the top CMakeLists.txt in the
-# Windows build only, once the ulmor target exists.
+# What makes ulmor.exe a proper Windows program, and what its ZIP holds. Included by the top
+# CMakeLists.txt in the Windows build only, once the ulmor target exists.
+#
+# `cmake --install` puts the program in bin/ and README.txt, LICENSE.txt and NOTICES.txt at the
+# top of the prefix; the ZIP that cpack makes is that same tree in one folder. A user who opens
+# the ZIP sees the README first, and an installer or a packager gets the usual bin/ layout.
 
 set(ULMOR_WINDOWS_DIR ${CMAKE_CURRENT_LIST_DIR})
 
@@ -38,3 +42,37 @@ target_link_options(ulmor PRIVATE
   LINKER:--dynamicbase,--high-entropy-va,--nxcompat
   LINKER:--no-insert-timestamp
   $<$<CONFIG:Release,MinSizeRel>:-s>)
+
+# The texts of the ZIP, with CR LF line ends as Notepad and `type` expect them.
+function(ulmor_windows_text source target)
+  file(READ ${source} text)
+  string(REPLACE "\r\n" "\n" text "${text}")
+  string(REPLACE "\n" "\r\n" text "${text}")
+  # Written through a copy that changes only when the text does, so that an unchanged text
+  # is not installed or packed again.
+  file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${target}.new "${text}")
+  configure_file(${CMAKE_CURRENT_BINARY_DIR}/${target}.new ${CMAKE_CURRENT_BINARY_DIR}/${target}
+    COPYONLY)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
+
+configure_file(${ULMOR_WINDOWS_DIR}/README.txt.in ${CMAKE_CURRENT_BINARY_DIR}/README.txt.lf
+  @ONLY)
+ulmor_windows_text(${CMAKE_CURRENT_BINARY_DIR}/README.txt.lf README.txt)
+ulmor_windows_text(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
+# The notices that the licences of the runtime code linked into ulmor.exe ask to be shipped with
+# it: the mingw-w64 runtime (start-up code and C library parts, under the Zope Public License
+# 2.1, with number formatting from gdtoa under Lucent's licence). Two runtimes ask for none:
+# libgcc and libstdc++ are under the GPL with the GCC Runtime Library Exception, which lets a
+# program compiled by GCC be conveyed under terms of its own choice, notice or not; and the
+# demangler inside libstdc++ (libiberty's) grants unlimited permission to link it. NOTICES.txt
+# still names them, for the reader's information. winpthreads, which would want its MIT notice,
+# is not linked: see cmake/mingw-w64.cmake.
+ulmor_windows_text(${ULMOR_WINDOWS_DIR}/NOTICES.txt NOTICES.txt)
+
+install(TARGETS ulmor RUNTIME DESTINATION bin)
+install(FILES
+  ${CMAKE_CURRENT_BINARY_DIR}/README.txt
+  ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+  ${CMAKE_CURRENT_BINARY_DIR}/NOTICES.txt
+  DESTINATION .)
