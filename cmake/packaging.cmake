@@ -3,12 +3,10 @@
 # Elsewhere: `cmake --install build --prefix P` gives P/bin/ulmor, P/share/man/man1/ulmor.1.gz and
 # P/share/doc/ulmor (cmake/documentation.cmake), and `cpack -G DEB` in the build directory gives a
 # Debian package of the same files under /usr.
-# Windows: the program and the README sit side by side at the top of a ZIP, since a man page
-# means nothing there.
+# Windows: packaging/windows/windows.cmake installs bin/ulmor.exe and the texts for Windows
+# users, and cpack packs them into a ZIP; a man page means nothing there.
 
 if(WIN32)
-  install(TARGETS ulmor RUNTIME DESTINATION .)
-  install(FILES README.md DESTINATION .)
   set(CPACK_GENERATOR ZIP)
 else()
   include(GNUInstallDirs)
@@ -31,7 +29,10 @@ The container is only ever read, a member cut short keeps the bytes that were
 there, and every failure ends the run with a fixed message and exit status 1.
 The package holds the program, its manual page and a sample container.")
 set(CPACK_RESOURCE_FILE_README ${CMAKE_CURRENT_SOURCE_DIR}/README.md)
-set(CPACK_STRIP_FILES ON)
+# ulmor.exe is stripped as it is linked: a strip after the link would stamp the time into it.
+if(NOT WIN32)
+  set(CPACK_STRIP_FILES ON)
+endif()
 
 # ulmor_1.0.0_amd64.deb, the name Debian's own tools would give it.
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

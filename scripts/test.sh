@@ -30,7 +30,7 @@ packages=(
   # configure compresses the man page and the changelog.
   gzip
   # The Windows build, its ZIP, and its end-to-end suite under Wine.
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-win32
   wine64
 )
 # One seed for the random containers of every suite and build, so that the native and the Windows
@@ -38,8 +38,8 @@ packages=(
 export ULMOR_TEST_SEED="${ULMOR_TEST_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}"
 echo "test.sh: random containers from seed $ULMOR_TEST_SEED"
 
-windows_packages=(g++-mingw-w64-x86-64-posix wine64)
-windows_tools=(x86_64-w64-mingw32-g++-posix /usr/lib/wine/wine64)
+windows_packages=(g++-mingw-w64-x86-64-win32 wine64)
+windows_tools=(x86_64-w64-mingw32-g++-win32 /usr/lib/wine/wine64)
 
 jobs=$(nproc 2>/dev/null || echo 2)
 werror=-DULMOR_WERROR=ON
