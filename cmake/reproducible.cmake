@@ -70,3 +70,15 @@ endif()
 foreach(flag IN LISTS ULMOR_PREFIX_MAP_FLAGS)
   add_compile_options(${flag}=${PROJECT_SOURCE_DIR}=. ${flag}=${PROJECT_BINARY_DIR}=.)
 endforeach()
+
+# Packages: before cpack makes each one, it reads cmake/cpack-project.cmake, which hands this date
+# to the generators; it runs cmake/cpack-pre-build.cmake on the staging directory and
+# cmake/cpack-post-build.cmake on the package made, which fix what CPack 3.25 leaves to the
+# packager's umask, user, time zone and file system. That needs python3, at packaging time only.
+# A post-build script that changes a package must come before this one.
+set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/cmake/cpack-project.cmake")
+set(CPACK_ULMOR_SOURCE_DATE_EPOCH "${ULMOR_SOURCE_DATE_EPOCH}")
+find_program(ULMOR_PYTHON3 python3)
+set(CPACK_ULMOR_PYTHON3 "${ULMOR_PYTHON3}")
+list(APPEND CPACK_PRE_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/cpack-pre-build.cmake")
+list(APPEND CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/cpack-post-build.cmake")
