@@ -5,7 +5,7 @@
 # checkout, the date kept in cmake/source-date-epoch. Sets ULMOR_SOURCE_DATE_EPOCH (seconds since
 # 1970) and ULMOR_SOURCE_DATE (YYYY-MM-DD, UTC). Included before any target, since the compile
 # options below apply only to targets made after them.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+if(DEFINED ENV{SOURCE_DATE_EPOCH} AND NOT DEFINED ENV{ULMOR_SOURCE_DATE_EPOCH_FROM_CPACK})
   set(ULMOR_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 else()
   set(ULMOR_SOURCE_DATE_EPOCH "")
