@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # In the Windows build, cpack makes a ZIP that holds ulmor.exe and the README, and nothing else,
-# and the program in it needs no DLL beyond those that come with Windows.
+# and the program in it needs no DLL beyond those that come with Windows, and keeps a random
+# base (ASLR, with high entropy) and DEP.
 # Usage: zip.sh CMAKE CPACK SOURCE_DIR VERSION
 set -euo pipefail
 source "$(dirname "$0")/require.sh"
@@ -56,11 +57,19 @@ if [ -z "$dlls" ]; then
 fi
 for dll in $dlls; do
   case $dll in
-    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-*.dll) ;;
+    # advapi32.dll gives the stack protector its random guard.
+    kernel32.dll | msvcrt.dll | ucrtbase.dll | advapi32.dll | api-ms-win-*.dll) ;;
     *)
       echo "ulmor.exe needs $dll, which the ZIP does not hold"
       status=1
       ;;
   esac
 done
+# A random base anywhere in the 64-bit space (HIGH_ENTROPY_VA 0x20, DYNAMIC_BASE 0x40), and no
+# code run from data (NX_COMPAT 0x100).
+flags=$("$objdump" -p "$unpacked/ulmor.exe" | sed -n 's/^DllCharacteristics\s*//p')
+if (((0x$flags & 0x160) != 0x160)); then
+  echo "ulmor.exe has DllCharacteristics $flags: not all of HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT"
+  status=1
+fi
 exit $status
