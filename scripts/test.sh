@@ -33,6 +33,11 @@ packages=(
   g++-mingw-w64-x86-64-win32
   wine64
 )
+# Installed without what they recommend: all the checks take from devscripts is hardening-check,
+# and its recommends bring keyrings and mail tools.
+bare_packages=(
+  devscripts
+)
 # One seed for the random containers of every suite and build, so that the native and the Windows
 # build meet the same ones. A failing shard prints it; setting ULMOR_TEST_SEED replays the run.
 export ULMOR_TEST_SEED="${ULMOR_TEST_SEED:-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')}"
@@ -46,7 +51,7 @@ werror=-DULMOR_WERROR=ON
 
 missing_packages() {
   local package
-  for package in "${packages[@]}"; do
+  for package in "${packages[@]}" "${bare_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
       echo "$package"
   done
@@ -63,7 +68,7 @@ missing_windows_tools() {
 missing=()
 why=""
 if ! command -v dpkg-query >/dev/null 2>&1; then
-  why="this is not a Debian system: install the equivalent of ${packages[*]} by hand"
+  why="this is not a Debian system: install the equivalent of ${packages[*]} ${bare_packages[*]} by hand"
 else
   mapfile -t missing < <(missing_packages)
   if [ ${#missing[@]} -gt 0 ]; then
@@ -74,7 +79,18 @@ else
     else
       echo "test.sh: installing ${missing[*]}"
       export DEBIAN_FRONTEND=noninteractive
-      if ! { apt-get update -qq && apt-get install -y -qq "${missing[@]}"; }; then
+      bare=()
+      full=()
+      for package in "${missing[@]}"; do
+        if [[ " ${bare_packages[*]} " == *" $package "* ]]; then
+          bare+=("$package")
+        else
+          full+=("$package")
+        fi
+      done
+      if ! { apt-get update -qq &&
+        { [ ${#full[@]} -eq 0 ] || apt-get install -y -qq "${full[@]}"; } &&
+        { [ ${#bare[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${bare[@]}"; }; }; then
         # Under CI that ends the run; elsewhere the suites that can run still do.
         if [ "${CI:-}" = true ]; then
           echo "test.sh: apt-get could not install ${missing[*]}" >&2

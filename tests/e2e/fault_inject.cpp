@@ -7,7 +7,8 @@
 //   n       which such call on that target fails, counting from 1
 //   effect  the errno value the call fails with, or "short" for a write that transfers half of
 //           what was asked and reports no error
-// Every other call passes through unchanged.
+// Every other call passes through unchanged. A tool built with FORTIFY reaches the C library
+// through its checked entry points as well (__open_2, __read_chk), which count as the same call.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -89,6 +90,28 @@ int Failed() {
   return -1;
 }
 
+// The open that the fault names fails; any other goes on with `proceed`, and the descriptor it
+// gives is tracked when its path ends with the target.
+template <typename Proceed>
+int Open(const char* path, Proceed proceed) {
+  if (Strikes("open", IsTargetPath(path))) {
+    return Failed();
+  }
+  const int fd = proceed();
+  if (fd >= 0 && fd < TrackedFiles) {
+    Tracked[fd] = IsTargetPath(path);
+  }
+  return fd;
+}
+
+template <typename Proceed>
+ssize_t Read(int fd, Proceed proceed) {
+  if (Strikes("read", IsTargetFile(fd))) {
+    return Failed();
+  }
+  return proceed();
+}
+
 }  // namespace
 
 extern "C" {
@@ -99,14 +122,14 @@ int open(const char* path, int flags, ...) {
   va_start(rest, flags);
   const mode_t mode = (flags & O_CREAT) != 0 ? va_arg(rest, mode_t) : 0;
   va_end(rest);
-  if (Strikes("open", IsTargetPath(path))) {
-    return Failed();
-  }
-  const int fd = next(path, flags, mode);
-  if (fd >= 0 && fd < TrackedFiles) {
-    Tracked[fd] = IsTargetPath(path);
-  }
-  return fd;
+  return Open(path, [&] { return next(path, flags, mode); });
+}
+
+// FORTIFY's open, for flags that are not known at compile time and no mode. The library's own
+// checks still run: the call goes on to it.
+int __open_2(const char* path, int flags) {
+  static auto next = Next<int (*)(const char*, int)>("__open_2");
+  return Open(path, [&] { return next(path, flags); });
 }
 
 off_t lseek(int fd, off_t offset, int whence) {
@@ -119,14 +142,18 @@ off_t lseek(int fd, off_t offset, int whence) {
 
 // A 64-bit system has one call under both names, and a build may import either.
 int open64(const char* path, int flags, ...) __attribute__((alias("open")));
+int __open64_2(const char* path, int flags) __attribute__((alias("__open_2")));
 off_t lseek64(int fd, off_t offset, int whence) __attribute__((alias("lseek")));
 
 ssize_t read(int fd, void* buffer, size_t size) {
   static auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
-  if (Strikes("read", IsTargetFile(fd))) {
-    return Failed();
-  }
-  return next(fd, buffer, size);
+  return Read(fd, [&] { return next(fd, buffer, size); });
+}
+
+// FORTIFY's read, for a buffer whose size the compiler knows.
+ssize_t __read_chk(int fd, void* buffer, size_t size, size_t bufferSize) {
+  static auto next = Next<ssize_t (*)(int, void*, size_t, size_t)>("__read_chk");
+  return Read(fd, [&] { return next(fd, buffer, size, bufferSize); });
 }
 
 ssize_t write(int fd, const void* buffer, size_t size) {
