@@ -24,6 +24,7 @@ struct ErrnoMapping {
 
 // errno values and the Windows system error codes for the same conditions.
 constexpr ErrnoMapping ErrnoCodes[] = {
+    {ESPIPE, 1},          // ERROR_INVALID_FUNCTION: a pipe has no position to set
     {ENOENT, 2},          // ERROR_FILE_NOT_FOUND
     {ENOTDIR, 3},         // ERROR_PATH_NOT_FOUND
     {EMFILE, 4},          // ERROR_TOO_MANY_OPEN_FILES
@@ -178,13 +179,15 @@ int OsClose(OsHandle file) {
   return 0;
 }
 
-int OsIdentifyFile(OsHandle file, OsFileId* id) {
+bool OsIdentifyFile(OsHandle file, OsFileId* id) {
+  // Every kind of file has a device and an inode here, a FIFO or a device too, and a path can
+  // lead to each of them.
   struct stat info;
   if (fstat(static_cast<int>(file), &info) == -1) {
-    return LastError();
+    return false;
   }
   *id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  return 0;
+  return true;
 }
 
 bool OsIdentifyPath(const std::string& path, OsFileId* id) {

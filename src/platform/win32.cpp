@@ -130,14 +130,16 @@ int OsClose(OsHandle file) {
   return 0;
 }
 
-int OsIdentifyFile(OsHandle file, OsFileId* id) {
+bool OsIdentifyFile(OsHandle file, OsFileId* id) {
+  // Only a disk file has a volume and an index; the look-up fails on a device or a pipe.
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(AsHandle(file), &info)) {
-    return LastError();
+  if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(AsHandle(file), &info)) {
+    return false;
   }
   *id = {info.dwVolumeSerialNumber,
          static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
-  return 0;
+  return true;
 }
 
 bool OsIdentifyPath(const std::string& path, OsFileId* id) {
@@ -149,7 +151,7 @@ bool OsIdentifyPath(const std::string& path, OsFileId* id) {
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
   }
-  bool found = OsIdentifyFile(reinterpret_cast<OsHandle>(handle), id) == 0;
+  bool found = OsIdentifyFile(reinterpret_cast<OsHandle>(handle), id);
   CloseHandle(handle);
   return found;
 }
