@@ -158,6 +158,17 @@ bool OsIdentifyPath(const std::string& path, OsFileId* id) {
 
 OsHandle OsStandardOutput(bool* isCharacterDevice) {
   HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  // A process started detached, by a scheduler or a service, or with no handles has no standard
+  // output at all. Its lines go nowhere, as they would on NUL, and the run goes on as it would
+  // with one; the POSIX back end holds a closed descriptor 1 with /dev/null the same way. Should
+  // NUL not open, the first hand-over fails on the missing handle as before.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (null != INVALID_HANDLE_VALUE) {
+      handle = null;
+    }
+  }
   *isCharacterDevice = GetFileType(handle) == FILE_TYPE_CHAR;
   return reinterpret_cast<OsHandle>(handle);
 }
