@@ -51,6 +51,14 @@ int LastError(bool creating = false) {
   return WindowsErrorCode(errno, creating);
 }
 
+// True when the path leads to the executable that this process runs.
+bool IsOwnExecutable(const std::string& path) {
+  struct stat running;
+  struct stat found;
+  return stat("/proc/self/exe", &running) == 0 && stat(path.c_str(), &found) == 0 &&
+         running.st_dev == found.st_dev && running.st_ino == found.st_ino;
+}
+
 }  // namespace
 
 int WindowsErrorCode(int error, bool creating) {
@@ -215,6 +223,14 @@ std::string OsModuleName(const void* address, std::uint32_t* offset) {
     return "ulmor";
   }
   std::string name(path, static_cast<std::size_t>(length));
+  // The kernel marks the path of an executable that was removed or replaced during the run, as a
+  // package upgrade does, with a suffix; an executable really named so is still found there.
+  const std::string deleted = " (deleted)";
+  if (name.size() > deleted.size() &&
+      name.compare(name.size() - deleted.size(), deleted.size(), deleted) == 0 &&
+      !IsOwnExecutable(name)) {
+    name.erase(name.size() - deleted.size());
+  }
   return name.substr(name.rfind('/') + 1);
 }
 

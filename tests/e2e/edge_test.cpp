@@ -1,4 +1,5 @@
-// Containers that are no disk file, on the native build.
+// Containers that are no disk file, and an executable removed during the run, on the native
+// build.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -53,6 +54,37 @@ TEST(PipeGuard, MemberPathLeadsToTheFifo) {
   CheckCase(NativeTool(), c);
   EndFeed(feed);
   RemoveTree(fifoDir);
+}
+
+// The I/O failure report names the executable by its file name, also when that file was removed
+// during the run, as a package upgrade does: never with the mark the system adds to its path.
+TEST(ModuleName, ExecutableRemovedDuringTheRun) {
+  const std::string bin = MakeTempDir();
+  const std::string copy = bin + "/unpack-old";
+  WriteBytes(copy, ReadBytes(ULMOR_BINARY));
+  ASSERT_EQ(chmod(copy.c_str(), 0755), 0);
+  Tool tool = NativeTool();
+  tool.command = {copy};
+  tool.module = "unpack-old";
+
+  // The first member cannot be created, its directory's parent missing, so the report follows
+  // its progress line.
+  E2ECase c;
+  c.rows = {{0, {1, 1}}};
+  c.writeContainer = false;
+  c.args = {bin + "/c.uq", "missing/out"};
+  c.output = FoundLine(0) + ReportLines("Invalid filename.");
+  c.status = 1;
+  c.pauses = false;
+  c.outDir = "missing/out";
+  c.outDirMade = false;
+  // The copy is removed once the tool has opened the FIFO, before it can read the header.
+  FifoFeed feed = FeedFifo(bin + "/c.uq", {MakeContainer(c.rows, 1)}, false,
+                           [&copy] { EXPECT_EQ(unlink(copy.c_str()), 0); });
+  CheckCase(tool, c);
+  EndFeed(feed);
+  EXPECT_FALSE(Exists(copy));
+  RemoveTree(bin);
 }
 
 }  // namespace
