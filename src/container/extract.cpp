@@ -15,6 +15,9 @@ std::string ContainerPath;
 std::string OutputDir;
 OsHandle Container;
 OsFileId ContainerId;
+// False for a container with no file identity, such as NUL or a pipe on Windows: no member path
+// can lead to it, and no member file can cut it short.
+bool ContainerHasId;
 OsHandle MemberFile;
 // Receives the header and then every block of every member; never reallocated.
 unsigned char CopyBuffer[CopyBlockSize];
@@ -47,7 +50,9 @@ void ExtractMember(int index) {
   // Announced before the file is created, so the line shows even when creating it fails.
   WriteLine("znalazlem " + MemberName);
   std::string memberPath = OutputDir + PathSeparator + MemberName;
-  RefuseSameFile(ContainerId, memberPath);
+  if (ContainerHasId) {
+    RefuseSameFile(ContainerId, memberPath);
+  }
   MemberFile = CreateMemberFile(memberPath);
   // Every member is positioned on its own: none relies on where the previous one ended. A
   // position past the end is not an error; the first read then finds nothing.
@@ -85,7 +90,8 @@ void ExtractContainer(const std::string& containerPath, const std::string& outpu
     OsMakeDirectory(OutputDir);
   }
   Container = OpenForReading(ContainerPath);
-  ContainerId = IdentifyFile(Container);
+  // Looking the identity up is no file operation of the run, so it never ends the run.
+  ContainerHasId = OsIdentifyFile(Container, &ContainerId);
   ReadHeader();
   for (int index = 0; index < MemberCount; ++index) {
     if (Members[index].Size > 0) {

@@ -50,14 +50,6 @@
   }
 }
 
-[[gnu::noinline]] OsFileId IdentifyFile(OsHandle file) {
-  OsFileId id;
-  if (int code = OsIdentifyFile(file, &id)) {
-    ReportIoFailure(code, CALL_SITE);
-  }
-  return id;
-}
-
 [[gnu::noinline]] void RefuseSameFile(const OsFileId& open, const std::string& path) {
   OsFileId found;
   if (OsIdentifyPath(path, &found) && found.volume == open.volume && found.index == open.index) {

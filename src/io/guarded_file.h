@@ -22,7 +22,6 @@ void CloseFile(OsHandle file);
 // container.
 inline constexpr int SharingViolationCode = 32;
 
-OsFileId IdentifyFile(OsHandle file);
 // Ends the run with a sharing violation when `path` leads to the file identified by `open`, so
 // that creating a member can never truncate the container it is read from.
 void RefuseSameFile(const OsFileId& open, const std::string& path);

@@ -47,7 +47,9 @@ struct OsFileId {
   std::uint64_t volume;
   std::uint64_t index;
 };
-int OsIdentifyFile(OsHandle file, OsFileId* id);
+// False when the open file has no identity: on Windows anything that is not a disk file, such
+// as NUL, another device or a pipe, and on either platform a look-up that fails.
+bool OsIdentifyFile(OsHandle file, OsFileId* id);
 // False when nothing can be found at the path.
 bool OsIdentifyPath(const std::string& path, OsFileId* id);
 

@@ -24,6 +24,7 @@ struct ErrnoMapping {
 
 // errno values and the Windows system error codes for the same conditions.
 constexpr ErrnoMapping ErrnoCodes[] = {
+    {ESPIPE, 1},          // ERROR_INVALID_FUNCTION: a pipe has no position to set
     {ENOENT, 2},          // ERROR_FILE_NOT_FOUND
     {ENOTDIR, 3},         // ERROR_PATH_NOT_FOUND
     {EMFILE, 4},          // ERROR_TOO_MANY_OPEN_FILES
@@ -48,6 +49,14 @@ constexpr int GeneralFailure = 31;  // ERROR_GEN_FAILURE
 
 int LastError(bool creating = false) {
   return WindowsErrorCode(errno, creating);
+}
+
+// True when the path leads to the executable that this process runs.
+bool IsOwnExecutable(const std::string& path) {
+  struct stat running;
+  struct stat found;
+  return stat("/proc/self/exe", &running) == 0 && stat(path.c_str(), &found) == 0 &&
+         running.st_dev == found.st_dev && running.st_ino == found.st_ino;
 }
 
 }  // namespace
@@ -178,13 +187,15 @@ int OsClose(OsHandle file) {
   return 0;
 }
 
-int OsIdentifyFile(OsHandle file, OsFileId* id) {
+bool OsIdentifyFile(OsHandle file, OsFileId* id) {
+  // Every kind of file has a device and an inode here, a FIFO or a device too, and a path can
+  // lead to each of them.
   struct stat info;
   if (fstat(static_cast<int>(file), &info) == -1) {
-    return LastError();
+    return false;
   }
   *id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  return 0;
+  return true;
 }
 
 bool OsIdentifyPath(const std::string& path, OsFileId* id) {
@@ -212,6 +223,14 @@ std::string OsModuleName(const void* address, std::uint32_t* offset) {
     return "ulmor";
   }
   std::string name(path, static_cast<std::size_t>(length));
+  // The kernel marks the path of an executable that was removed or replaced during the run, as a
+  // package upgrade does, with a suffix; an executable really named so is still found there.
+  const std::string deleted = " (deleted)";
+  if (name.size() > deleted.size() &&
+      name.compare(name.size() - deleted.size(), deleted.size(), deleted) == 0 &&
+      !IsOwnExecutable(name)) {
+    name.erase(name.size() - deleted.size());
+  }
   return name.substr(name.rfind('/') + 1);
 }
 

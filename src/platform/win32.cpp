@@ -130,14 +130,16 @@ int OsClose(OsHandle file) {
   return 0;
 }
 
-int OsIdentifyFile(OsHandle file, OsFileId* id) {
+bool OsIdentifyFile(OsHandle file, OsFileId* id) {
+  // Only a disk file has a volume and an index; the look-up fails on a device or a pipe.
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(AsHandle(file), &info)) {
-    return LastError();
+  if (GetFileType(AsHandle(file)) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(AsHandle(file), &info)) {
+    return false;
   }
   *id = {info.dwVolumeSerialNumber,
          static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
-  return 0;
+  return true;
 }
 
 bool OsIdentifyPath(const std::string& path, OsFileId* id) {
@@ -149,13 +151,24 @@ bool OsIdentifyPath(const std::string& path, OsFileId* id) {
   if (handle == INVALID_HANDLE_VALUE) {
     return false;
   }
-  bool found = OsIdentifyFile(reinterpret_cast<OsHandle>(handle), id) == 0;
+  bool found = OsIdentifyFile(reinterpret_cast<OsHandle>(handle), id);
   CloseHandle(handle);
   return found;
 }
 
 OsHandle OsStandardOutput(bool* isCharacterDevice) {
   HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  // A process started detached, by a scheduler or a service, or with no handles has no standard
+  // output at all. Its lines go nowhere, as they would on NUL, and the run goes on as it would
+  // with one; the POSIX back end holds a closed descriptor 1 with /dev/null the same way. Should
+  // NUL not open, the first hand-over fails on the missing handle as before.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (null != INVALID_HANDLE_VALUE) {
+      handle = null;
+    }
+  }
   *isCharacterDevice = GetFileType(handle) == FILE_TYPE_CHAR;
   return reinterpret_cast<OsHandle>(handle);
 }

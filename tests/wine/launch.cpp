@@ -1,6 +1,6 @@
 // Starts a program with a command line given byte for byte, and ends with its exit status.
 //
-//   launch.exe [--hold <file>] <program> <command line in hexadecimal>
+//   launch.exe [--hold <file>] [--no-std-handles] <program> <command line in hexadecimal>
 //
 // Wine builds a Windows command line from the Unix arguments it is given and quotes them its own
 // way, so a line with empty quote pairs, tabs or a backslash before a quote cannot reach the
@@ -9,6 +9,9 @@
 //
 // --hold opens the file without sharing it for as long as the program runs, as another process
 // that holds it would.
+//
+// --no-std-handles starts the program with no standard handles at all, as a scheduler or a
+// service may: GetStdHandle gives it null.
 //
 // When ULMOR_TEST_SLEEP_LOG names a file, the launcher runs the program as its debugger and
 // answers every call of Sleep itself: it returns at once and appends a line to that file with the
@@ -175,9 +178,16 @@ int main(int argc, char** argv) {
     }
     next += 2;
   }
+  bool noStdHandles = false;
+  if (argc > next && std::string(argv[next]) == "--no-std-handles") {
+    noStdHandles = true;
+    ++next;
+  }
   std::string line;
   if (argc != next + 2 || !DecodeHex(argv[next + 1], &line)) {
-    std::fprintf(stderr, "usage: launch [--hold <file>] <program> <command line in hexadecimal>\n");
+    std::fprintf(stderr,
+                 "usage: launch [--hold <file>] [--no-std-handles] <program> <command line in "
+                 "hexadecimal>\n");
     return LaunchFailed;
   }
   const char* program = argv[next];
@@ -193,6 +203,11 @@ int main(int argc, char** argv) {
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
     SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  }
+  if (noStdHandles) {
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = nullptr;
+    startup.hStdError = nullptr;
   }
   PROCESS_INFORMATION process;
   // CreateProcessA may write into the line it is given, so it gets a copy it can change.
