@@ -158,18 +158,23 @@ bool OsIdentifyPath(const std::string& path, OsFileId* id) {
 
 OsHandle OsStandardOutput(bool* isCharacterDevice) {
   HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD type = GetFileType(handle);
   // A process started detached, by a scheduler or a service, or with no handles has no standard
-  // output at all. Its lines go nowhere, as they would on NUL, and the run goes on as it would
-  // with one; the POSIX back end holds a closed descriptor 1 with /dev/null the same way. Should
-  // NUL not open, the first hand-over fails on the missing handle as before.
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+  // output at all; one whose parent closed its standard output before starting it holds a value
+  // that names no handle in this process. Either way its lines go nowhere, as they would on NUL,
+  // and the run goes on as it would with one; the POSIX back end holds a closed descriptor 1 with
+  // /dev/null the same way. Should NUL not open, the first hand-over fails on the missing handle
+  // as before.
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      (type == FILE_TYPE_UNKNOWN && GetLastError() == ERROR_INVALID_HANDLE)) {
     HANDLE null = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (null != INVALID_HANDLE_VALUE) {
       handle = null;
+      type = GetFileType(handle);
     }
   }
-  *isCharacterDevice = GetFileType(handle) == FILE_TYPE_CHAR;
+  *isCharacterDevice = type == FILE_TYPE_CHAR;
   return reinterpret_cast<OsHandle>(handle);
 }
 

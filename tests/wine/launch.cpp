@@ -1,6 +1,7 @@
 // Starts a program with a command line given byte for byte, and ends with its exit status.
 //
-//   launch.exe [--hold <file>] [--no-std-handles] <program> <command line in hexadecimal>
+//   launch.exe [--hold <file>] [--no-std-handles | --closed-stdout] <program>
+//              <command line in hexadecimal>
 //
 // Wine builds a Windows command line from the Unix arguments it is given and quotes them its own
 // way, so a line with empty quote pairs, tabs or a backslash before a quote cannot reach the
@@ -11,7 +12,8 @@
 // that holds it would.
 //
 // --no-std-handles starts the program with no standard handles at all, as a scheduler or a
-// service may: GetStdHandle gives it null.
+// service may: GetStdHandle gives it null. --closed-stdout hands it, for standard output, a
+// handle that the launcher closed before the start, as a parent that closed its own may.
 //
 // When ULMOR_TEST_SLEEP_LOG names a file, the launcher runs the program as its debugger and
 // answers every call of Sleep itself: it returns at once and appends a line to that file with the
@@ -179,14 +181,19 @@ int main(int argc, char** argv) {
     next += 2;
   }
   bool noStdHandles = false;
+  bool closedStdout = false;
   if (argc > next && std::string(argv[next]) == "--no-std-handles") {
     noStdHandles = true;
+    ++next;
+  } else if (argc > next && std::string(argv[next]) == "--closed-stdout") {
+    closedStdout = true;
     ++next;
   }
   std::string line;
   if (argc != next + 2 || !DecodeHex(argv[next + 1], &line)) {
     std::fprintf(stderr,
-                 "usage: launch [--hold <file>] [--no-std-handles] <program> <command line in "
+                 "usage: launch [--hold <file>] [--no-std-handles | --closed-stdout] <program> "
+                 "<command line in "
                  "hexadecimal>\n");
     return LaunchFailed;
   }
@@ -208,6 +215,16 @@ int main(int argc, char** argv) {
     startup.hStdInput = nullptr;
     startup.hStdOutput = nullptr;
     startup.hStdError = nullptr;
+  }
+  if (closedStdout) {
+    // A handle of the launcher's own, closed before the start: the program is handed a value
+    // that names nothing in it, as when a parent closes its standard output and starts a child.
+    // Windows gives the program that value as it stands; Wine gives it null.
+    HANDLE closed = CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (closed == INVALID_HANDLE_VALUE || !CloseHandle(closed)) {
+      Fail("closing a handle for standard output");
+    }
+    startup.hStdOutput = closed;
   }
   PROCESS_INFORMATION process;
   // CreateProcessA may write into the line it is given, so it gets a copy it can change.

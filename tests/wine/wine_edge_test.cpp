@@ -47,12 +47,19 @@ E2ECase TenMembers() {
   return c;
 }
 
-// Started with no standard handles, as a scheduler or a service may start it, the tool has no
-// standard output: its lines go nowhere and the run ends as it would with one.
+// Started with no standard handles, as a scheduler or a service may start it, or with a standard
+// output that its parent closed, the tool has no standard output: its lines go nowhere and the
+// run ends as it would with one.
 TEST(WineNoOutput, NoStandardHandles) {
   E2ECase c = TenMembers();
   c.args = {"ulmor.exe c.uq out"};
   CheckCase(RawLine({"--no-std-handles"}), c);
+}
+
+TEST(WineNoOutput, StandardOutputClosed) {
+  E2ECase c = TenMembers();
+  c.args = {"ulmor.exe c.uq out"};
+  CheckCase(RawLine({"--closed-stdout"}), c);
 }
 
 // Standard output that exists but refuses writes is a failed operation: the hand-over in the
