@@ -60,6 +60,10 @@ Bytes MemberBytes(const Bytes& container, Row row) {
   return container.substr(offset, size);
 }
 
+std::string BuiltSleepProbe() {
+  return SLEEP_PROBE_PATH;
+}
+
 std::string MakeTempDir() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/ulmor-test-XXXXXX";
@@ -209,7 +213,7 @@ RunResult RunTool(const Tool& tool, const std::string& dir, const std::vector<st
   if (tool.probed) {
     env.push_back("ULMOR_TEST_SLEEP_LOG=" + sleepLog);
     if (tool.preloadProbe) {
-      preload.push_back(SLEEP_PROBE_PATH);
+      preload.push_back(tool.sleepProbe);
       env.push_back("ULMOR_TEST_SLEEP_FD=" + std::to_string(SleepLogFd));
     }
   }

@@ -34,6 +34,9 @@ void WriteBytes(const std::string& path, const Bytes& bytes);
 // The names of the entries of a directory, sorted.
 std::vector<std::string> ListDir(const std::string& path);
 
+// The sleep probe built with the tests.
+std::string BuiltSleepProbe();
+
 // How to start the tool under test.
 struct Tool {
   std::vector<std::string> command;  // program and leading arguments
@@ -44,6 +47,8 @@ struct Tool {
   // Whether recording them takes the sleep probe preloaded; a command that records pauses
   // itself, as the Windows launcher does, needs none.
   bool preloadProbe = true;
+  // The sleep probe library preloaded for that, such as a copy of it that another user can reach.
+  std::string sleepProbe = BuiltSleepProbe();
   // Turns a case's arguments into the command's own; by default they are passed as they are.
   std::function<std::vector<std::string>(const std::vector<std::string>&)> arguments;
   // Whether standard error must stay empty: the tool itself never writes there, but a runner

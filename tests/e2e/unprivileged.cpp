@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 
@@ -53,7 +54,39 @@ const char* const ProbeScript =
     ": >made && : >>\"$ULMOR_TEST_SLEEP_LOG\" || exit 1\n"
     "for path; do [ -r \"$path\" ] || { echo \"cannot read $path\"; exit 1; }; done\n";
 
+std::vector<std::string>& StagingDirs() {
+  static std::vector<std::string> dirs;
+  return dirs;
+}
+
+void RemoveStagingDirs() {
+  for (const std::string& dir : StagingDirs()) {
+    RemoveTree(dir);
+  }
+}
+
 }  // namespace
+
+std::vector<std::string> StagedCopies(const std::vector<std::string>& files) {
+  const std::string dir = MakeTempDir();
+  // Registered after the list is made, so that the list is still there when it runs.
+  if (StagingDirs().empty()) {
+    std::atexit(RemoveStagingDirs);
+  }
+  StagingDirs().push_back(dir);
+  chmod(dir.c_str(), 0755);
+  std::vector<std::string> copies;
+  for (const std::string& file : files) {
+    if (!Exists(file)) {
+      throw std::runtime_error("cannot stage " + file + ": it is missing");
+    }
+    const std::string copy = dir + "/" + file.substr(file.rfind('/') + 1);
+    WriteBytes(copy, ReadBytes(file));
+    chmod(copy.c_str(), 0755);
+    copies.push_back(copy);
+  }
+  return copies;
+}
 
 RunUser UnprivilegedUser(const std::vector<std::string>& paths) {
   RunUser user;
@@ -82,12 +115,10 @@ RunUser UnprivilegedUser(const std::vector<std::string>& paths) {
   probe.command = {"/bin/sh", "-c", ProbeScript, "probe"};
   probe.probed = true;
   probe.preloadProbe = false;
-  std::vector<std::string> reached = paths;
-  reached.emplace_back(SLEEP_PROBE_PATH);
   const std::string dir = MakeTempDir();
   user.unavailable = GiveTree(dir, user);
   if (user.unavailable.empty()) {
-    const RunResult run = RunTool(RunAs(probe, user), dir, reached);
+    const RunResult run = RunTool(RunAs(probe, user), dir, paths);
     if (run.status != 0) {
       user.unavailable = "cannot run as uid " + std::to_string(user.uid) + " (status " +
                          std::to_string(run.status) + "): " + run.output + run.errors;

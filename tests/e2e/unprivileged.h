@@ -22,6 +22,11 @@ struct RunUser {
 // of its own, as every case does.
 RunUser UnprivilegedUser(const std::vector<std::string>& paths);
 
+// Copies of `files`, each under its own name (a report names the module by it), in a fresh
+// directory of the temporary directory that every user may enter and run from, removed when the
+// test program ends. The build tree may sit where nobody cannot go, such as in root's home.
+std::vector<std::string> StagedCopies(const std::vector<std::string>& files);
+
 // `tool`, started as `user`.
 Tool RunAs(Tool tool, const RunUser& user);
 

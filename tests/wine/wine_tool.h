@@ -41,12 +41,14 @@ inline Tool Wine() {
   return tool;
 }
 
-// ulmor.exe started through the launcher with the line that `args[0]` gives byte for byte.
-inline Tool RawLine(const std::vector<std::string>& launcherOptions = {}) {
+// ulmor.exe started through the launcher with the line that `args[0]` gives byte for byte. The
+// programs are those of the Windows build unless copies of them are named.
+inline Tool RawLine(const std::vector<std::string>& launcherOptions = {},
+                    const std::string& exe = ULMOR_EXE, const std::string& launcher = LAUNCHER) {
   Tool tool = Wine();
-  tool.command.push_back(LAUNCHER);
+  tool.command.push_back(launcher);
   tool.command.insert(tool.command.end(), launcherOptions.begin(), launcherOptions.end());
-  tool.command.push_back(WindowsPath(ULMOR_EXE));
+  tool.command.push_back(WindowsPath(exe));
   tool.probed = true;
   tool.preloadProbe = false;
   tool.arguments = [](const std::vector<std::string>& args) {
@@ -58,8 +60,8 @@ inline Tool RawLine(const std::vector<std::string>& launcherOptions = {}) {
 // ulmor.exe through the launcher, with a line made from the arguments the way a Windows shell
 // would write them: each one quoted where it is empty or holds a blank or control byte. The
 // paths of the shared cases are written with '/'; Windows gets its own separator.
-inline Tool Launched() {
-  Tool tool = RawLine();
+inline Tool Launched(const std::string& exe = ULMOR_EXE, const std::string& launcher = LAUNCHER) {
+  Tool tool = RawLine({}, exe, launcher);
   tool.arguments = [](const std::vector<std::string>& args) {
     std::string line = "ulmor.exe";
     for (const std::string& arg : args) {
