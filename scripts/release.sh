@@ -16,7 +16,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 say() { echo "release.sh: $*"; }
 
 # Program, then the Debian package that brings it.
-tools=(cmake:cmake git:git g++:g++ x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+tools=(cmake:cmake git:git g++:g++ x86_64-w64-mingw32-g++-win32:g++-mingw-w64-x86-64-win32
   dpkg-shlibdeps:dpkg-dev lintian:lintian python3:python3 sha256sum:coreutils)
 missing=()
 for tool in "${tools[@]}"; do

@@ -160,7 +160,7 @@ def main():
             # A skip for want of mingw-w64 must not hide what the .deb showed.
             if failures:
                 report()
-            require("x86_64-w64-mingw32-g++-posix")
+            require("x86_64-w64-mingw32-g++-win32")
             windows = windows_build(cmake, source, work)
         name, archive = package_twice(cpack, windows, "ZIP", ".zip", work)
         check_zip(name, archive, source_date(windows))
